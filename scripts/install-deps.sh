@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages this project builds, runs and tests with.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libpugixml-dev libcurl4-openssl-dev
+  libx11-dev libxi-dev libxtst-dev libxext-dev libxfixes-dev
+  libpng-dev libgif-dev libffmpegthumbnailer-dev libwmf-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils
+  fonts-wqy-microhei fonts-dejavu-core
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

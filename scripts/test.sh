@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test. Tests that need a display
+# get a private Xvfb screen of 1920 x 1080 at 96 dpi.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+build_dir=${TARSEL_BUILD_DIR:-build}
+xvfb-run -a -s "-screen 0 1920x1080x24 -dpi 96 +extension XInputExtension" \
+  ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)"
