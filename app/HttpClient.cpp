@@ -1,0 +1,136 @@
+#include "app/HttpClient.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace {
+
+constexpr long kMaxRedirects = 5;
+constexpr const char* kAllowedProtocols = "http,https";
+constexpr long kFirstSuccessStatus = 200;
+constexpr long kLastSuccessStatus = 299;
+
+using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using CurlHeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
+
+struct TReplyParts {
+    std::string Body;
+    std::string StatusLine;  // the last one, after redirects: "HTTP/1.1 404 Not Found"
+    std::string ContentType; // value of the last Content-Type header, as sent
+};
+
+size_t AppendBody(char* data, size_t size, size_t count, void* user) {
+    static_cast<TReplyParts*>(user)->Body.append(data, size * count);
+    return size * count;
+}
+
+std::string TrimLineEnd(std::string line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' '))
+        line.pop_back();
+    return line;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    return QByteArray::fromStdString(text).toLower().startsWith(
+        QByteArray::fromStdString(prefix).toLower());
+}
+
+size_t ReadHeaderLine(char* data, size_t size, size_t count, void* user) {
+    auto* parts = static_cast<TReplyParts*>(user);
+    const std::string line = TrimLineEnd(std::string(data, size * count));
+    if (line.rfind("HTTP/", 0) == 0) {
+        parts->StatusLine = line;
+        parts->ContentType.clear(); // a new reply (after a redirect) starts here
+    } else if (StartsWithNoCase(line, "content-type:")) {
+        parts->ContentType = line.substr(line.find(':') + 1);
+    }
+    return size * count;
+}
+
+// The charset parameter of a Content-Type value, lower case, empty when none is named.
+QByteArray CharsetOf(const std::string& contentType) {
+    const QByteArray value = QByteArray::fromStdString(contentType).toLower();
+    const qsizetype at = value.indexOf("charset=");
+    if (at < 0)
+        return {};
+    QByteArray charset = value.mid(at + 8);
+    const qsizetype end = charset.indexOf(';');
+    if (end >= 0)
+        charset.truncate(end);
+    return charset.trimmed().replace("\"", "");
+}
+
+bool IsValidUtf8(const std::string& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)utf8.decode(QByteArray::fromStdString(bytes)).operator QString();
+    return !utf8.hasError();
+}
+
+std::string Decode(const std::string& bytes, const QByteArray& charset) {
+    QStringDecoder decoder(charset.constData());
+    return QString(decoder.decode(QByteArray::fromStdString(bytes))).toStdString();
+}
+
+// The service's texts were written in the Chinese ANSI code page; a reply that names
+// no character set and is not UTF-8 is read in that code page.
+std::string BodyAsUtf8(const TReplyParts& parts) {
+    const QByteArray charset = CharsetOf(parts.ContentType);
+    if (!charset.isEmpty() && charset != "utf-8" && charset != "utf8" &&
+        QStringDecoder(charset.constData()).isValid())
+        return Decode(parts.Body, charset);
+    if (IsValidUtf8(parts.Body))
+        return parts.Body;
+    return Decode(parts.Body, "GB18030");
+}
+
+void Check(CURLcode code, const char* errorBuffer) {
+    if (code != CURLE_OK)
+        throw EHttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+}
+
+} // namespace
+
+std::string THttpClient::Get(const std::string& url) const {
+    CurlHandle curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl)
+        throw EHttpError("Could not start the HTTP client");
+
+    // curl's own "Accept: */*" gives way to ours; the user agent has its own option.
+    const std::string accept = "Accept: " + FSettings.Accept;
+    CurlHeaderList headers(curl_slist_append(nullptr, accept.c_str()), &curl_slist_free_all);
+    if (!headers)
+        throw EHttpError("Out of memory");
+
+    TReplyParts parts;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, FSettings.UserAgent.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(FSettings.ConnectTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(FSettings.TotalTimeout.count()));
+    // No signals: the program has other timers, and a time-out must not need SIGALRM.
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &AppendBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &parts);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ReadHeaderLine);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &parts);
+
+    Check(curl_easy_perform(h), errorBuffer);
+
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (status < kFirstSuccessStatus || status > kLastSuccessStatus)
+        throw EHttpError(parts.StatusLine.empty() ? "HTTP status " + std::to_string(status)
+                                                  : parts.StatusLine);
+    return BodyAsUtf8(parts);
+}

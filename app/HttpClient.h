@@ -1,0 +1,38 @@
+#pragma once
+// One blocking HTTP GET, as the update check needs it: the reply body as text, every
+// failure (address, connection, time-out, an error status) as an exception.
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+// What the request sends and how long it may take. The defaults keep a dead or
+// unreachable server from freezing the (single-threaded) program for long.
+struct THttpClientSettings {
+    std::chrono::milliseconds ConnectTimeout{std::chrono::seconds(5)};
+    std::chrono::milliseconds TotalTimeout{std::chrono::seconds(15)};
+    // The update service has always been sent these two headers and may rely on them.
+    std::string UserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+    std::string Accept = "text/html, */*";
+};
+
+class EHttpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class THttpClient {
+public:
+    explicit THttpClient(THttpClientSettings settings = {}) : FSettings(std::move(settings)) {}
+
+    // GETs url (http:// or https:// only; redirects are followed within those two)
+    // and returns the body as UTF-8. A body in another character set, named by the
+    // reply or else taken to be the Chinese ANSI code page (GB18030 covers it), is
+    // converted. Only a 2xx status counts as a reply; anything else throws EHttpError.
+    std::string Get(const std::string& url) const;
+
+    const THttpClientSettings& Settings() const { return FSettings; }
+
+private:
+    THttpClientSettings FSettings;
+};

@@ -1,0 +1,148 @@
+// The update check's exchange with a real HTTP server on 127.0.0.1: what the request
+// carries, how each kind of reply is read, and how failures surface.
+
+#include "app/UpdateService.h"
+#include "app/HttpClient.h"
+#include "support/LocalHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+
+const std::string Marker(NewVersionMarker);
+
+std::string CheckAddress(const TLocalHttpServer& server) {
+    return UpdateRequestAddress(server.BaseUrl() + "/download/checkupdate.asp", TarselProductId, 1,
+                                0, 0, 110);
+}
+
+TEST(UpdateRequest, CarriesPathQueryAndTheServiceHeaders) {
+    TLocalHttpServer server;
+    THttpClient().Get(CheckAddress(server));
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const TRecordedRequest& request = requests.front();
+    EXPECT_EQ(request.Method, "GET");
+    EXPECT_EQ(request.Target,
+              "/download/checkupdate.asp?id=10&major=1&minor=0&release=0&build=110");
+    EXPECT_EQ(request.Headers.at("user-agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_EQ(request.Headers.at("accept"), "text/html, */*");
+    EXPECT_EQ(request.Headers.at("host"), "127.0.0.1:" + std::to_string(server.Port()));
+}
+
+struct ReplyRow {
+    const char* name;
+    std::string body;
+    std::string contentType;
+    TUpdateReplyKind kind;
+    std::string text;
+};
+
+class UpdateReplyOverHttp : public testing::TestWithParam<ReplyRow> {};
+
+TEST_P(UpdateReplyOverHttp, IsReadAsTheServiceMeantIt) {
+    const ReplyRow& row = GetParam();
+    TLocalHttpServer server;
+    server.Reply(200, "OK", row.body, row.contentType);
+
+    const TUpdateReply reply = ParseUpdateReply(THttpClient().Get(CheckAddress(server)));
+    EXPECT_EQ(reply.Kind, row.kind);
+    EXPECT_EQ(reply.Text, row.text);
+}
+
+// "\xb5\xb1\xc7\xb0" is "当前" in the Chinese ANSI code page.
+INSTANTIATE_TEST_SUITE_P(
+    Replies, UpdateReplyOverHttp,
+    testing::Values(
+        ReplyRow{"zero_is_newest", "0", "text/html", TUpdateReplyKind::NewestVersion, ""},
+        ReplyRow{"zero_with_line_break_is_a_message", "0\r\n", "text/html",
+                 TUpdateReplyKind::Message, "0\r\n"},
+        ReplyRow{"marker_then_address", Marker + "http://example.com/Tarsel.exe", "text/html",
+                 TUpdateReplyKind::NewVersion, "http://example.com/Tarsel.exe"},
+        ReplyRow{"address_is_not_trimmed", Marker + " http://example.com/a b.exe\r\n", "",
+                 TUpdateReplyKind::NewVersion, " http://example.com/a b.exe\r\n"},
+        ReplyRow{"lower_case_marker_is_a_message",
+                 "{34a00c5e-f5a0-4263-b37e-c6ed5ada5271}http://x/", "text/html",
+                 TUpdateReplyKind::Message, "{34a00c5e-f5a0-4263-b37e-c6ed5ada5271}http://x/"},
+        ReplyRow{"marker_not_at_start_is_a_message", " " + Marker + "http://x/", "text/html",
+                 TUpdateReplyKind::Message, " " + Marker + "http://x/"},
+        ReplyRow{"empty_reply", "", "text/html", TUpdateReplyKind::Message, ""},
+        ReplyRow{"utf8_message_as_sent", "服务维护中", "text/plain; charset=utf-8",
+                 TUpdateReplyKind::Message, "服务维护中"},
+        ReplyRow{"ansi_message_without_charset", "\xb5\xb1\xc7\xb0", "text/html",
+                 TUpdateReplyKind::Message, "当前"},
+        ReplyRow{"charset_named_by_the_reply", "\xb5\xb1\xc7\xb0", "text/html; charset=GB2312",
+                 TUpdateReplyKind::Message, "当前"}),
+    [](const testing::TestParamInfo<ReplyRow>& info) { return info.param.name; });
+
+TEST(UpdateRequestFailure, ErrorStatusThrowsWithTheStatusLine) {
+    TLocalHttpServer server;
+    for (const auto& [status, reason] : {std::pair{404, "Not Found"}, {500, "Server Error"}}) {
+        server.Reply(status, reason, "0");
+        try {
+            THttpClient().Get(CheckAddress(server));
+            ADD_FAILURE() << "status " << status << " was taken as a reply";
+        } catch (const EHttpError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "HTTP/1.1 " + std::to_string(status) + " " + reason);
+        }
+    }
+}
+
+TEST(UpdateRequestFailure, SilentServerIsGivenUpAfterTheTimeOut) {
+    TLocalHttpServer server;
+    server.NeverAnswer();
+    THttpClientSettings settings;
+    settings.TotalTimeout = std::chrono::milliseconds(300);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(THttpClient(settings).Get(CheckAddress(server)), EHttpError);
+    // Generous bound: the point is that the call returns at all, not how fast.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST(UpdateRequestFailure, RefusedConnectionThrows) {
+    const std::string address =
+        "http://127.0.0.1:" + std::to_string(TLocalHttpServer::ClosedPort()) + "/check.asp";
+    EXPECT_THROW(THttpClient().Get(address), EHttpError);
+}
+
+TEST(UpdateRequestFailure, OnlyWebAddressesAreFetched) {
+    EXPECT_THROW(THttpClient().Get("file:///etc/hostname"), EHttpError);
+
+    TLocalHttpServer server;
+    server.Reply(302, "Found", "", "", "Location: file:///etc/hostname\r\n");
+    EXPECT_THROW(THttpClient().Get(CheckAddress(server)), EHttpError);
+}
+
+struct AddressRow {
+    const char* name;
+    std::string address;
+    bool opened;
+};
+
+class DownloadAddress : public testing::TestWithParam<AddressRow> {};
+
+TEST_P(DownloadAddress, IsOpenedOnlyWhenItIsAWebAddress) {
+    EXPECT_EQ(IsWebAddress(GetParam().address), GetParam().opened) << GetParam().address;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, DownloadAddress,
+    testing::Values(AddressRow{"http", "http://www.example.com/TarselRuler.exe", true},
+                    AddressRow{"https_with_query", "https://example.com/get?v=1.1", true},
+                    AddressRow{"scheme_in_capitals", "HTTPS://example.com/", true},
+                    AddressRow{"local_file_url", "file:///usr/bin/xterm", false},
+                    AddressRow{"plain_path", "/usr/bin/xterm", false},
+                    AddressRow{"windows_path", "C:\\Windows\\system32\\cmd.exe", false},
+                    AddressRow{"script", "javascript:alert(1)", false},
+                    AddressRow{"other_protocol", "ftp://example.com/a.exe", false},
+                    AddressRow{"no_host", "http:///etc/passwd", false},
+                    AddressRow{"empty", "", false}),
+    [](const testing::TestParamInfo<AddressRow>& info) { return info.param.name; });
+
+} // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// A small HTTP/1.1 server on 127.0.0.1 and an ephemeral port, for tests that must talk
+// to a real server: it records every request it gets and answers each with the reply
+// set up beforehand, or holds the connection open without a word.
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct TRecordedRequest {
+    std::string Method;
+    std::string Target; // path and query, as sent
+    std::string Version;
+    std::map<std::string, std::string> Headers; // names in lower case, values trimmed
+};
+
+class TLocalHttpServer {
+public:
+    TLocalHttpServer();
+    ~TLocalHttpServer();
+    TLocalHttpServer(const TLocalHttpServer&) = delete;
+    TLocalHttpServer& operator=(const TLocalHttpServer&) = delete;
+
+    // The reply to every following request: status line "HTTP/1.1 <status> <reason>",
+    // the body as raw bytes, a Content-Type unless contentType is empty, and any
+    // further header lines ("Location: ...\r\n").
+    void Reply(int status, std::string reason, std::string body,
+               std::string contentType = "text/html", std::string extraHeaders = {});
+    // From now on read requests but never answer them (until the server stops).
+    void NeverAnswer();
+
+    int Port() const { return FPort; }
+    std::string BaseUrl() const; // "http://127.0.0.1:<port>"
+    std::vector<TRecordedRequest> Requests() const;
+
+    // A port on 127.0.0.1 where nobody listens, so a connection is refused.
+    static int ClosedPort();
+
+private:
+    void Serve();
+    void Answer(int connection);
+
+    int FListener = -1;
+    int FPort = 0;
+    std::atomic<bool> FStopping{false};
+    mutable std::mutex FLock;
+    bool FSilent = false;
+    std::string FReply;
+    std::vector<TRecordedRequest> FRequests;
+    std::thread FThread;
+};
