@@ -1,0 +1,69 @@
+#pragma once
+// The centimetre scale shared by the straight ruler and the set square: where the
+// ticks and numbers of one graduated edge go. The walk only computes positions; the
+// instruments draw from its result, so the layout is testable without painting.
+//
+// Units: positions are local pixels along the graduated axis of the instrument,
+// measured from its corner; they start at -1 (the first tick lies just outside the
+// body and is clipped away).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The longest stretch a scale walk covers, in pixels: far beyond any desktop, small
+// enough that a paint stays quick whatever size a settings file claims.
+constexpr float kMaxScaleLength = 100000.0f;
+
+// A logical resolution that the platform cannot report sensibly falls back to this.
+constexpr int kDefaultPixelsPerInch = 96;
+
+// Pixels per centimetre for a logical resolution: ppi x 39.37 / 100, computed in
+// extended precision and stored as a single (96 ppi -> 37.7952, 120 ppi -> 47.244).
+// A resolution of zero or less (a broken screen report) counts as 96.
+float PixelsPerCentimeter(int pixelsPerInch);
+
+// Pixels per centimetre of the primary screen, read through the platform layer.
+float ScreenPixelsPerCentimeter();
+
+enum class TScaleTickKind { Centimeter, HalfCentimeter, Millimeter };
+
+struct TScaleTick {
+    int Position = 0; // rounded to the nearest integer, halves to even
+    TScaleTickKind Kind = TScaleTickKind::Centimeter;
+    float Length = 0; // px, from the graduated edge inwards
+};
+
+// The measured box of a label's text, each side rounded to whole pixels.
+struct TScaleLabelBox {
+    int Width = 0;
+    int Height = 0;
+};
+
+struct TScaleLabel {
+    int Position = 0; // the centimetre tick the label belongs to
+    std::string Text; // "1", "2", ... counted per walk
+    TScaleLabelBox Box;
+};
+
+// Which side of a label's box is measured along the graduated axis: its width on a
+// horizontal scale, its height on a vertical one (the labels never turn).
+enum class TScaleAxis { Horizontal, Vertical };
+
+struct TScaleLayout {
+    std::vector<TScaleTick> Ticks;   // in drawing order
+    std::vector<TScaleLabel> Labels; // only the labels that are to be drawn
+};
+
+using TScaleLabelMeasure = std::function<TScaleLabelBox(const std::string& text)>;
+
+// Walks one graduated edge from -1 while the centimetre position stays below limit.
+// Per centimetre: a 10 px tick, a label (centred on the tick; placed only when it
+// starts more than 2 px beyond the previous placed label, drawn only when it also
+// ends short of limit), an 8 px half tick and nine 5 px millimetre ticks. The running
+// position is a single and accumulates its own rounding, like the ticks on screen.
+//
+// The walk never runs beyond kMaxScaleLength (a larger or non-finite limit is cut
+// to it), so a damaged size cannot make a paint hang or exhaust memory.
+TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleAxis axis,
+                                 const TScaleLabelMeasure& measure);
