@@ -11,10 +11,6 @@
 #include <string>
 #include <vector>
 
-// The longest stretch a scale walk covers, in pixels: far beyond any desktop, small
-// enough that a paint stays quick whatever size a settings file claims.
-constexpr float kMaxScaleLength = 100000.0f;
-
 // A logical resolution that the platform cannot report sensibly falls back to this.
 constexpr int kDefaultPixelsPerInch = 96;
 
@@ -63,7 +59,7 @@ using TScaleLabelMeasure = std::function<TScaleLabelBox(const std::string& text)
 // ends short of limit), an 8 px half tick and nine 5 px millimetre ticks. The running
 // position is a single and accumulates its own rounding, like the ticks on screen.
 //
-// The walk never runs beyond kMaxScaleLength (a larger or non-finite limit is cut
+// The walk never runs beyond kScaleWalkBound (a larger or non-finite limit is cut
 // to it), so a damaged size cannot make a paint hang or exhaust memory.
 TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleAxis axis,
                                  const TScaleLabelMeasure& measure);
