@@ -1,0 +1,84 @@
+#pragma once
+// A path of figures in pixel coordinates (x to the right, y downward), in the manner of the
+// drawing engine we stand in for:
+// - lines, line strips and arcs extend the current open figure (joined to its last point by
+//   a straight line); rectangles, ellipses, pies and polygons are figures of their own,
+//   closed at once;
+// - StartFigure leaves the current figure open and starts a new one, CloseFigure closes it;
+// - angles are degrees measured clockwise on the screen from the +x axis; an arc lies on
+//   the ellipse inscribed in its bounding rectangle, and its start and sweep angles are the
+//   directions, seen from the ellipse's centre, of its end points.
+// Open figures count as closed where the path is used as an area (IsVisible, regions).
+
+#include "platform/GPTypes.h"
+
+#include <memory>
+#include <span>
+
+class TGPMatrix;
+class TGPPen;
+
+class TGPGraphicsPath {
+public:
+    // How curves are flattened when the path is widened: the largest distance, in pixels,
+    // between a curve and the straight pieces that replace it.
+    static constexpr float DefaultFlatness = 0.25f;
+
+    struct TImpl; // defined in platform/GPQtAccess.h
+
+    explicit TGPGraphicsPath(TFillMode fillMode = TFillMode::Alternate);
+    TGPGraphicsPath(const TGPGraphicsPath& other);
+    TGPGraphicsPath& operator=(const TGPGraphicsPath& other);
+    TGPGraphicsPath(TGPGraphicsPath&&) noexcept;
+    TGPGraphicsPath& operator=(TGPGraphicsPath&&) noexcept;
+    ~TGPGraphicsPath();
+
+    std::unique_ptr<TGPGraphicsPath> Clone() const;
+
+    TFillMode GetFillMode() const;
+    void SetFillMode(TFillMode fillMode);
+
+    // Empties the path; the fill mode goes back to alternate.
+    void Reset();
+    void StartFigure();
+    void CloseFigure();
+
+    void AddLine(const TGPPointF& pt1, const TGPPointF& pt2);
+    void AddLine(float x1, float y1, float x2, float y2);
+    void AddLines(std::span<const TGPPointF> points);
+    void AddArc(const TGPRectF& rect, float startAngle, float sweepAngle);
+    void AddArc(float x, float y, float width, float height, float startAngle, float sweepAngle);
+
+    void AddRectangle(const TGPRectF& rect);
+    void AddEllipse(const TGPRectF& rect);
+    void AddEllipse(float x, float y, float width, float height);
+    // From the centre out to the arc's start, along the arc, and back to the centre.
+    void AddPie(const TGPRectF& rect, float startAngle, float sweepAngle);
+    void AddPie(float x, float y, float width, float height, float startAngle, float sweepAngle);
+    void AddPolygon(std::span<const TGPPointF> points);
+
+    // Moves every point of the path through the matrix.
+    void Transform(const TGPMatrix& matrix);
+
+    // Replaces the path by the outline of the area that the pen would cover when stroking
+    // it (after moving it through the matrix, if one is given). Curves are first flattened
+    // to within flatness pixels. The result is a set of closed figures whose area, filled
+    // in either mode, is what the pen covers: a pen with inset alignment covers only the
+    // part that lies inside the path's closed figures.
+    void Widen(const TGPPen& pen, const TGPMatrix* matrix = nullptr,
+               float flatness = DefaultFlatness);
+
+    // The smallest rectangle holding every point of the path (after the matrix, if any).
+    TGPRectF GetBounds(const TGPMatrix* matrix = nullptr) const;
+    bool IsEmpty() const;
+
+    // Whether the point lies in the area the path encloses under its fill mode.
+    bool IsVisible(const TGPPointF& point) const;
+    bool IsVisible(float x, float y) const;
+
+    TImpl& Native() { return *FImpl; }
+    const TImpl& Native() const { return *FImpl; }
+
+private:
+    std::unique_ptr<TImpl> FImpl;
+};
