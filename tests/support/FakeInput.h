@@ -1,0 +1,47 @@
+#pragma once
+// Real pointer input for display tests: moves and clicks go through the XTest
+// extension of the X server, so every client sees them as it would see a user's.
+// Positions are screen pixels of the X display.
+
+#include <QPoint>
+#include <chrono>
+#include <functional>
+#include <vector>
+
+struct _XDisplay;
+
+class TFakeInput {
+public:
+    TFakeInput();
+    ~TFakeInput();
+    TFakeInput(const TFakeInput&) = delete;
+    TFakeInput& operator=(const TFakeInput&) = delete;
+
+    // X button numbers: 1 left, 2 middle, 3 right, 4 and 5 the wheel. These are
+    // physical buttons; the user's button mapping applies to them.
+    static constexpr unsigned kLeft = 1;
+    static constexpr unsigned kMiddle = 2;
+    static constexpr unsigned kRight = 3;
+    static constexpr unsigned kWheelUp = 4;
+    static constexpr unsigned kWheelDown = 5;
+
+    void MoveTo(QPoint screenPos);
+    void Press(unsigned button);
+    void Release(unsigned button);
+    void Click(unsigned button);
+    // Where the server has the pointer now (a round trip, so earlier requests of every
+    // client that reached the server first are done).
+    QPoint PointerPosition();
+
+    // The server's pointer button mapping: entry i is the logical button that physical
+    // button i + 1 stands for. Setting it fails while a button is held.
+    std::vector<unsigned char> ButtonMap();
+    bool SetButtonMap(const std::vector<unsigned char>& map);
+
+private:
+    _XDisplay* FDisplay = nullptr;
+};
+
+// Runs Qt's event loop until 'done' holds or the time is up; returns whether it holds.
+bool ProcessEventsUntil(const std::function<bool()>& done,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
