@@ -1,9 +1,13 @@
 #pragma once
-// Stateless helpers grouped by name: TSLStrfn (text) and TSLSysfn (system services).
-// 8-bit strings are UTF-8 throughout.
+// Stateless helpers grouped by name: TSLStrfn (text) and TSLSysfn (system services), and the
+// number <-> text conversions of saved files. 8-bit strings are UTF-8 throughout.
 
+#include <cstdint>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
+
+class TPersistent;
 
 class TSLStrfn {
 public:
@@ -25,3 +29,46 @@ public:
     // A new random GUID in registry form: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
     static std::string NewGuidString();
 };
+
+class TSLSysfn {
+public:
+    TSLSysfn() = delete;
+
+    // Writes the object's published properties into the element: simple ones as attributes,
+    // objects as child elements. Nothing happens for a null object or one without properties.
+    static void WriteObjectToXmlNode(const TPersistent* object, pugi::xml_node element);
+    // Reads the published properties back in place; a text that does not convert stops the
+    // read at that property with EConvertError (earlier properties keep what was read).
+    static void ReadObjectFromXmlNode(TPersistent* object, pugi::xml_node element);
+
+    // Creates the folder part of fileName (up to its last "/", "\" or ":") with every missing
+    // parent. A name without a folder part fails with "Unable to create directory".
+    static void ForceFileDirectories(const std::string& fileName);
+    // Folder of the running program's file, with a trailing "/".
+    static std::string GetModulePath();
+    // The folder for temporary files, with a trailing "/".
+    static std::string GetTempPath();
+    static std::string GetTempDirectory() { return GetTempPath(); }
+    // The four parts of a file's version record; an empty name reads the running program. A
+    // file without a record, or a missing file, leaves the outputs unchanged.
+    static void GetFileVersion(const std::string& fileName, std::uint16_t& major,
+                               std::uint16_t& minor, std::uint16_t& release, std::uint16_t& build);
+
+    // Angles in single precision, as the instruments keep them.
+    static float DegToRad(float degrees);
+    static float RadToDeg(float radians);
+    // The same direction in [0, 360).
+    static float NormalizeAngle(float degrees);
+};
+
+// Number texts of saved files. The decimal separator is the one of the user's locale, taken
+// once when the program starts; tests may set another.
+char DecimalSeparator();
+void SetDecimalSeparator(char separator);
+
+// 15 significant digits, no trailing zeros; exponent form outside 0.0001 .. 15 integer digits.
+std::string FloatToStr(long double value);
+// Fail with EConvertError "'%s' is not a valid floating point value" / "... integer value".
+long double StrToFloat(const std::string& text);
+std::int32_t StrToInt(const std::string& text);
+std::int64_t StrToInt64(const std::string& text);

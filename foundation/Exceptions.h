@@ -1,0 +1,64 @@
+#pragma once
+// The exception classes of the program. Every failure is an exception whose what() is the
+// message text the user or the caller sees, exactly as the program words it.
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+// Text to number conversions, unknown set members, assigning unrelated objects.
+class EConvertError : public Exception {
+    using Exception::Exception;
+};
+// Bad list indexes ("List index out of bounds (%d)").
+class EListError : public Exception {
+    using Exception::Exception;
+};
+// Reading or writing a published property that cannot be reached.
+class EPropertyError : public Exception {
+    using Exception::Exception;
+};
+// A value or object of the wrong kind.
+class EInvalidCast : public Exception {
+    using Exception::Exception;
+};
+// An operation that is not allowed in the object's current state.
+class EInvalidOperation : public Exception {
+    using Exception::Exception;
+};
+// Input/output and file-system failures.
+class EInOutError : public Exception {
+    using Exception::Exception;
+};
+// Stream failures; the two file kinds carry the file name and the system's reason.
+class EStreamError : public Exception {
+    using Exception::Exception;
+};
+class EFOpenError : public EStreamError {
+    using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+    using EStreamError::EStreamError;
+};
+// A document that the XML parser rejects.
+class EXmlParseError : public Exception {
+    using Exception::Exception;
+};
+
+// printf-style formatting of message texts such as "List index out of bounds (%d)".
+template <class... Args> std::string FormatMessage(const char* format, Args&&... args) {
+    const int length = std::snprintf(nullptr, 0, format, std::forward<Args>(args)...);
+    if (length <= 0)
+        return format;
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, std::forward<Args>(args)...);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
