@@ -1,0 +1,116 @@
+#include "support/ProgramSandbox.h"
+
+#include "support/XdoTool.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr int kKillWaitMs = 3000;
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+} // namespace
+
+TProgramSandbox::TProgramSandbox(const QString& programFile) {
+    if (!FDir.isValid() || !QDir().mkpath(BinDir()) || !QFile::copy(programFile, ProgramPath()))
+        throw std::runtime_error("cannot copy " + programFile.toStdString() + " into a sandbox");
+}
+
+TProgramSandbox::~TProgramSandbox() {
+    if (IsRunning()) {
+        FProcess->kill();
+        FProcess->waitForFinished(kKillWaitMs);
+    }
+}
+
+QString TProgramSandbox::BinDir() const {
+    return FDir.filePath("bin");
+}
+QString TProgramSandbox::ProgramPath() const {
+    return FDir.filePath("bin/TarselRuler");
+}
+QString TProgramSandbox::SettingsPath() const {
+    return FDir.filePath("bin/TarselRuler.ini");
+}
+
+void TProgramSandbox::WriteSettings(const QByteArray& xml) const {
+    WriteFile(SettingsPath(), xml);
+}
+
+QByteArray TProgramSandbox::ReadSettings() const {
+    QFile file(SettingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TProgramSandbox::UseLanguageFolder(const QString& folder, const QByteArray& lngText) const {
+    WriteFile(FDir.filePath("Languages/Language.ini"),
+              "[Language]\r\nLanguagePath=" + folder.toUtf8() + "\r\n");
+    QDir().mkpath(FDir.filePath("Languages/" + folder));
+    if (!lngText.isEmpty())
+        WriteFile(LanguageFilePath(folder), lngText);
+}
+
+QString TProgramSandbox::LanguageFilePath(const QString& folder) const {
+    return FDir.filePath("Languages/" + folder + "/TarselRuler.lng");
+}
+
+void TProgramSandbox::Start(const QStringList& environment) {
+    FProcess = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    for (const QString& entry : environment)
+        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    FProcess->setProcessEnvironment(env);
+    FProcess->setProcessChannelMode(QProcess::MergedChannels);
+    FProcess->setWorkingDirectory(FDir.path());
+    FProcess->start(ProgramPath(), {});
+    if (!FProcess->waitForStarted())
+        throw std::runtime_error("the program did not start");
+}
+
+unsigned long TProgramSandbox::WaitForWindow(int timeoutMs) const {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs && IsRunning()) {
+        const QString ids =
+            xdo::Output({"search", "--onlyvisible", "--pid", QString::number(Pid()), ".*"});
+        if (!ids.isEmpty())
+            return ids.split('\n').first().toULong();
+        QThread::msleep(kPollMs);
+    }
+    return 0;
+}
+
+bool TProgramSandbox::WaitForExit(int timeoutMs) {
+    if (!FProcess)
+        return false;
+    if (!FProcess->waitForFinished(timeoutMs))
+        return false;
+    FOutput = QString::fromUtf8(FProcess->readAll());
+    return FProcess->exitStatus() == QProcess::NormalExit && FProcess->exitCode() == 0;
+}
+
+bool TProgramSandbox::IsRunning() const {
+    return FProcess && FProcess->state() != QProcess::NotRunning;
+}
+
+qint64 TProgramSandbox::Pid() const {
+    return FProcess ? FProcess->processId() : 0;
+}
+
+QString TProgramSandbox::Output() const {
+    return FOutput;
+}
