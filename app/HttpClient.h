@@ -2,8 +2,9 @@
 // One blocking HTTP GET, as the update check needs it: the reply body as text, every
 // failure (address, connection, time-out, an error status) as an exception.
 
+#include "foundation/Exceptions.h"
+
 #include <chrono>
-#include <stdexcept>
 #include <string>
 
 // What the request sends and how long it may take. The defaults keep a dead or
@@ -16,9 +17,10 @@ struct THttpClientSettings {
     std::string Accept = "text/html, */*";
 };
 
-class EHttpError : public std::runtime_error {
+// A request that failed: no connection, a time-out, or a reply that is an error.
+class EHttpError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 class THttpClient {
