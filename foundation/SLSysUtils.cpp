@@ -576,3 +576,11 @@ float TSLSysfn::NormalizeAngle(float degrees) {
         degrees = degrees + kFullTurn;
     return degrees;
 }
+
+bool TSLSysfn::ForceForegroundWindow(platform::TWindowHandle window) {
+    return platform::ForceForegroundWindow(window);
+}
+
+void TSLSysfn::SetStayOnTop(platform::TWindowHandle window, bool onTop) {
+    platform::SetStayOnTop(window, onTop);
+}

@@ -2,6 +2,8 @@
 // Stateless helpers grouped by name: TSLStrfn (text) and TSLSysfn (system services), and the
 // number <-> text conversions of saved files. 8-bit strings are UTF-8 throughout.
 
+#include "platform/WindowSystem.h"
+
 #include <cstdint>
 #include <pugixml.hpp>
 #include <string>
@@ -59,6 +61,13 @@ public:
     static float RadToDeg(float radians);
     // The same direction in [0, 360).
     static float NormalizeAngle(float degrees);
+
+    // Brings a window (its id, QWidget::winId()) to the foreground with the keyboard focus,
+    // restoring it first when it is minimised; true when it is the active window afterwards.
+    static bool ForceForegroundWindow(platform::TWindowHandle window);
+    // Keeps a window above all normal windows, or lets it go back among them, without
+    // moving, resizing or activating it.
+    static void SetStayOnTop(platform::TWindowHandle window, bool onTop);
 };
 
 // Number texts of saved files. The decimal separator is the one of the user's locale, taken
