@@ -64,3 +64,17 @@ public:
         return {c.X + dx / length * reach, c.Y + dy / length * reach};
     }
 };
+
+// A kind of its own that derives from the box: selecting the box's class must not
+// select it.
+class TTestWideBoxRuler : public TTestBoxRuler {
+public:
+    TTestWideBoxRuler() { SetSize(400, 100); }
+
+    static const TClassInfo& StaticClassInfo() {
+        static const TClassInfo info{"TTestWideBoxRuler", &TTestBoxRuler::StaticClassInfo(), {},
+                                     Factory<TTestWideBoxRuler>()};
+        return info;
+    }
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+};
