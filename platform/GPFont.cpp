@@ -1,0 +1,83 @@
+#include "platform/GPFont.h"
+
+#include "platform/GPQtDrawAccess.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+
+namespace {
+constexpr double kPointsPerInch = 72.0;
+constexpr double kDocumentUnitsPerInch = 300.0;
+constexpr double kMillimetresPerInch = 25.4;
+
+// The em size in points on a device of dpiY dots per inch.
+double EmPoints(float size, TUnit unit, double dpiY) {
+    switch (unit) {
+    case UnitPoint:
+        return size;
+    case UnitInch:
+        return size * kPointsPerInch;
+    case UnitDocument:
+        return size * kPointsPerInch / kDocumentUnitsPerInch;
+    case UnitMillimeter:
+        return size * kPointsPerInch / kMillimetresPerInch;
+    case UnitWorld:
+    case UnitDisplay:
+    case UnitPixel:
+        break;
+    }
+    return size * kPointsPerInch / dpiY;
+}
+
+QString InstalledFamily(const QString& name) {
+    for (const QString& family : QFontDatabase::families())
+        if (family.compare(name, Qt::CaseInsensitive) == 0)
+            return family;
+    return {};
+}
+} // namespace
+
+TGPFontFamily::TGPFontFamily(const std::string& name)
+    : FName(InstalledFamily(QString::fromStdString(name)).toStdString()) {}
+
+TGPFontFamily TGPFontFamily::Substitute(const std::string& name) {
+    QFont font(QString::fromStdString(name));
+    // Ask for a real family: an alias or a missing name is resolved by the font system.
+    return TGPFontFamily(QFontInfo(font).family().toStdString());
+}
+
+TGPInstalledFontCollection::TGPInstalledFontCollection() {
+    const QStringList families = QFontDatabase::families();
+    FFamilies.reserve(families.size());
+    for (const QString& family : families)
+        FFamilies.push_back(TGPFontFamily(family.toStdString()));
+}
+
+TGPFont::TGPFont(const TGPFontFamily* family, float emSize, std::int32_t style, TUnit unit)
+    : FImpl(std::make_unique<TImpl>()), FSize(emSize), FStyle(style), FUnit(unit) {
+    if (!family || !family->IsAvailable() || !(emSize > 0))
+        return;
+    QFont font;
+    font.setFamilies({QString::fromStdString(family->GetFamilyName())});
+    font.setBold((style & FontStyleBold) != 0);
+    font.setItalic((style & FontStyleItalic) != 0);
+    font.setUnderline((style & FontStyleUnderline) != 0);
+    font.setStrikeOut((style & FontStyleStrikeout) != 0);
+    FImpl->Font = font;
+}
+
+TGPFont::~TGPFont() = default;
+
+bool TGPFont::IsAvailable() const {
+    return FImpl->Font.has_value();
+}
+
+std::string TGPFont::GetFamilyName() const {
+    return FImpl->Font ? FImpl->Font->families().value(0).toStdString() : std::string();
+}
+
+QFont QtFontForDevice(const TGPFont& font, double dpiY) {
+    QFont result = font.Native().Font.value_or(QFont());
+    result.setPointSizeF(EmPoints(font.GetSize(), font.GetUnit(), dpiY));
+    return result;
+}
