@@ -1,0 +1,48 @@
+#include "platform/ClipboardFormat.h"
+
+#include <QString>
+#include <vector>
+
+namespace platform {
+namespace {
+constexpr std::uint16_t kFirstRegisteredFormat = 0xC000;
+constexpr std::size_t kMaxRegisteredFormats = 0x10000 - kFirstRegisteredFormat;
+constexpr const char* kMimeTypePrefix = "application/x-tarsel-clipboard-format;name=";
+
+// The process's registered format names; the index plus kFirstRegisteredFormat is the id.
+std::vector<std::string>& RegisteredNames() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+std::uint16_t RegisterClipboardFormat(const std::string& name) {
+    if (name.empty())
+        return 0;
+    auto& names = RegisteredNames();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (SameName(names[i], name))
+            return static_cast<std::uint16_t>(kFirstRegisteredFormat + i);
+    if (names.size() >= kMaxRegisteredFormats)
+        return 0;
+    names.push_back(name);
+    return static_cast<std::uint16_t>(kFirstRegisteredFormat + names.size() - 1);
+}
+
+std::string GetClipboardFormatName(std::uint16_t id) {
+    const auto& names = RegisteredNames();
+    if (id < kFirstRegisteredFormat || std::size_t(id - kFirstRegisteredFormat) >= names.size())
+        return {};
+    return names[id - kFirstRegisteredFormat];
+}
+
+std::string ClipboardFormatMimeType(std::uint16_t id) {
+    const std::string name = GetClipboardFormatName(id);
+    return name.empty() ? std::string() : kMimeTypePrefix + name;
+}
+
+} // namespace platform
