@@ -1,0 +1,228 @@
+#include "foundation/SLIniFile.h"
+
+#include "platform/TextFileEncoding.h"
+
+#include <QString>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <cstdint>
+#include <climits>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+
+namespace {
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr char kCommentStart = ';';
+
+// Blanks and every control character count as white space, as in hand-edited files.
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlankOrControl(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string Fold(const std::string& name) {
+    return QString::fromStdString(name).toCaseFolded().toStdString();
+}
+
+// A raw line break inside a name or a value would split its line in the file and
+// let the rest pass for another entry or a section header; it is written as a blank.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
+    text = Trim(text);
+    int base = 10;
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (!text.empty() && text.front() == '$') {
+        base = 16;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    if (negative)
+        value = -value;
+    if (value < INT32_MIN || value > UINT32_MAX)
+        return std::nullopt;
+    return static_cast<int>(static_cast<std::int64_t>(value) & 0xFFFFFFFF);
+}
+} // namespace
+
+TSLMemIniFile::TSLMemIniFile(std::string fileName) : FileName_(std::move(fileName)) {
+    if (FileName_.empty())
+        return;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(FileName_, error))
+        return;
+    std::ifstream in(FileName_, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("Cannot open file \"" + FileName_ + "\"");
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    SetText(platform::DecodeTextFileBytes(bytes));
+}
+
+const TSLMemIniFile::TSection* TSLMemIniFile::FindSection(const std::string& section) const {
+    const std::string folded = Fold(section);
+    for (const TSection& s : Sections_)
+        if (s.FoldedName == folded)
+            return &s;
+    return nullptr;
+}
+
+TSLMemIniFile::TSection* TSLMemIniFile::FindSection(const std::string& section) {
+    return const_cast<TSection*>(std::as_const(*this).FindSection(section));
+}
+
+const TSLMemIniFile::TEntry* TSLMemIniFile::FindEntry(const TSection& section,
+                                                      const std::string& key) {
+    const std::string folded = Fold(key);
+    for (const TEntry& e : section.Entries)
+        if (e.FoldedKey == folded)
+            return &e;
+    return nullptr;
+}
+
+std::string TSLMemIniFile::ReadString(const std::string& section, const std::string& key,
+                                      const std::string& defaultValue) const {
+    const TSection* s = FindSection(section);
+    const TEntry* e = s ? FindEntry(*s, key) : nullptr;
+    return e ? e->Value : defaultValue;
+}
+
+void TSLMemIniFile::WriteString(const std::string& section, const std::string& key,
+                                const std::string& value) {
+    TSection* s = FindSection(section);
+    if (!s)
+        s = &Sections_.emplace_back(TSection{section, Fold(section), {}});
+    if (auto* e = const_cast<TEntry*>(FindEntry(*s, key)))
+        e->Value = value;
+    else
+        s->Entries.push_back(TEntry{key, Fold(key), value});
+}
+
+bool TSLMemIniFile::ReadBool(const std::string& section, const std::string& key,
+                             bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TSLMemIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+int TSLMemIniFile::ReadInteger(const std::string& section, const std::string& key,
+                               int defaultValue) const {
+    const TSection* s = FindSection(section);
+    const TEntry* e = s ? FindEntry(*s, key) : nullptr;
+    if (!e)
+        return defaultValue;
+    return ParseInteger(e->Value).value_or(defaultValue);
+}
+
+void TSLMemIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+bool TSLMemIniFile::SectionExists(const std::string& section) const {
+    return FindSection(section) != nullptr;
+}
+
+bool TSLMemIniFile::ValueExists(const std::string& section, const std::string& key) const {
+    const TSection* s = FindSection(section);
+    return s && FindEntry(*s, key);
+}
+
+std::vector<std::string> TSLMemIniFile::ReadSections() const {
+    std::vector<std::string> names;
+    for (const TSection& s : Sections_)
+        names.push_back(s.Name);
+    return names;
+}
+
+std::vector<std::string> TSLMemIniFile::ReadSection(const std::string& section) const {
+    std::vector<std::string> keys;
+    if (const TSection* s = FindSection(section))
+        for (const TEntry& e : s->Entries)
+            keys.push_back(e.Key);
+    return keys;
+}
+
+void TSLMemIniFile::EraseSection(const std::string& section) {
+    const std::string folded = Fold(section);
+    std::erase_if(Sections_, [&](const TSection& s) { return s.FoldedName == folded; });
+}
+
+std::string TSLMemIniFile::GetText() const {
+    std::string text;
+    for (const TSection& s : Sections_) {
+        text.append("[").append(OneLine(s.Name)).append("]").append(kLineEnd);
+        for (const TEntry& e : s.Entries)
+            text.append(OneLine(e.Key)).append("=").append(OneLine(e.Value)).append(kLineEnd);
+        text.append(kLineEnd);
+    }
+    return text;
+}
+
+// Hand-edited files may repeat a section or a key: a repeated section continues the
+// first one, and the first value of a repeated key is the one that counts. A line
+// without "=" inside a section carries nothing and is dropped.
+void TSLMemIniFile::SetText(const std::string& text) {
+    Sections_.clear();
+    TSection* current = nullptr;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == kCommentStart)
+            continue;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            const std::string name(Trim(line.substr(1, line.size() - 2)));
+            current = FindSection(name);
+            if (!current)
+                current = &Sections_.emplace_back(TSection{name, Fold(name), {}});
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (!current || equals == std::string_view::npos)
+            continue;
+        const std::string key(Trim(line.substr(0, equals)));
+        if (!FindEntry(*current, key))
+            current->Entries.push_back(
+                TEntry{key, Fold(key), std::string(Trim(line.substr(equals + 1)))});
+    }
+}
+
+void TSLMemIniFile::UpdateFile() const {
+    std::ofstream out(FileName_, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw std::runtime_error("Cannot create file \"" + FileName_ + "\"");
+    const std::string bytes = platform::EncodeUtf16LeWithBom(GetText());
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("Cannot create file \"" + FileName_ + "\"");
+}

@@ -1,0 +1,17 @@
+#pragma once
+// TBevel: a sunken line or box that separates parts of a window.
+
+#include "platform/VclControl.h"
+
+enum class TBevelShape { bsBox, bsTopLine, bsBottomLine };
+
+class TBevel : public TControl {
+public:
+    explicit TBevel(TComponent* owner);
+
+    TBevelShape Shape() const { return Shape_; }
+    void SetShape(TBevelShape shape);
+
+private:
+    TBevelShape Shape_ = TBevelShape::bsBox;
+};

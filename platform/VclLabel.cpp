@@ -1,0 +1,40 @@
+#include "platform/VclLabel.h"
+
+#include <QLabel>
+
+TLabel::TLabel(TComponent* owner) : TControl(owner, new QLabel) {
+    Font().OnChange = [this, previous = Font().OnChange] {
+        previous();
+        FitText();
+    };
+}
+
+std::string TLabel::GetText() const {
+    return Widget() ? FromQtLineBreaks(static_cast<QLabel*>(Widget())->text().toStdString())
+                    : std::string();
+}
+
+void TLabel::SetText(const std::string& caption) {
+    if (!Widget())
+        return;
+    static_cast<QLabel*>(Widget())->setText(QString::fromStdString(ToQtLineBreaks(caption)));
+    FitText();
+}
+
+void TLabel::SetAutoSize(bool value) {
+    AutoSize_ = value;
+    FitText();
+}
+
+void TLabel::FitText() {
+    if (!AutoSize_ || !Widget())
+        return;
+    const QSize size = Widget()->sizeHint();
+    SetBounds(Left(), Top(), size.width(), size.height());
+}
+
+void TLabel::DefinePublishedStrings(std::vector<TPublishedString>& list) {
+    TControl::DefinePublishedStrings(list);
+    list.push_back({"Caption", [this] { return Caption(); },
+                    [this](const std::string& value) { SetCaption(value); }});
+}

@@ -1,0 +1,25 @@
+#pragma once
+// TLabel: a line (or lines) of text; with AutoSize it takes the size of its text.
+
+#include "platform/VclControl.h"
+
+class TLabel : public TControl {
+public:
+    explicit TLabel(TComponent* owner);
+
+    std::string GetText() const override;
+    void SetText(const std::string& caption) override;
+    std::string Caption() const { return GetText(); }
+    void SetCaption(const std::string& caption) { SetText(caption); }
+
+    bool AutoSize() const { return AutoSize_; }
+    void SetAutoSize(bool value);
+
+protected:
+    void DefinePublishedStrings(std::vector<TPublishedString>& list) override;
+
+private:
+    void FitText();
+
+    bool AutoSize_ = true;
+};
