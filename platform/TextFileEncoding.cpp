@@ -18,10 +18,43 @@ std::string Decode(QStringConverter::Encoding encoding, std::string_view bytes) 
     return text.toStdString();
 }
 
+// Well-formed UTF-8: no stray continuation bytes, no truncated, overlong or surrogate
+// sequences and nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    (void)decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    return !decoder.hasError();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        int length = 0;
+        char32_t code = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + std::size_t(length) > bytes.size())
+            return false;
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + std::size_t(k)]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += std::size_t(length);
+    }
+    return true;
 }
 } // namespace
 

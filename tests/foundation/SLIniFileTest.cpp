@@ -1,0 +1,136 @@
+#include "foundation/SLIniFile.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// "中文" in the encodings a language file may arrive in.
+const std::string kChineseUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
+const std::string kChineseGb18030 = "\xD6\xD0\xCE\xC4";
+
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+    std::string bytes;
+    for (char c : ascii) {
+        bytes.push_back(bigEndian ? '\0' : c);
+        bytes.push_back(bigEndian ? c : '\0');
+    }
+    return bytes;
+}
+
+struct TEncodedFile {
+    const char* Name;
+    std::string Bytes;
+};
+} // namespace
+
+class SLIniFileEncodings : public ::testing::TestWithParam<TEncodedFile> {};
+
+TEST_P(SLIniFileEncodings, ReadsTheFile) {
+    TTempFolder folder;
+    folder.WriteBytes("lang.lng", GetParam().Bytes);
+    TSLMemIniFile ini(folder.File("lang.lng"));
+    EXPECT_EQ(ini.ReadString("Language", "Name", "?"), GetParam().Name);
+    EXPECT_EQ(ini.ReadString("TForm1", "Caption", "?"), "Hello");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, SLIniFileEncodings,
+    ::testing::Values(
+        TEncodedFile{"LE", "\xFF\xFE" + Utf16("[Language]\r\nName=LE\r\n[TForm1]\r\nCaption=Hello\r\n",
+                                              false)},
+        TEncodedFile{"BE", "\xFE\xFF" + Utf16("[Language]\r\nName=BE\r\n[TForm1]\r\nCaption=Hello\r\n",
+                                              true)},
+        TEncodedFile{"BOM8", "\xEF\xBB\xBF[Language]\nName=BOM8\n[TForm1]\nCaption=Hello\n"},
+        TEncodedFile{"Plain", "[Language]\nName=Plain\n[TForm1]\nCaption=Hello"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(SLIniFileChinese, UnmarkedUtf8AndGb18030BothRead) {
+    TTempFolder folder;
+    folder.WriteBytes("utf8.lng", "[TAppStr]\r\nAppTitle=" + kChineseUtf8 + "\r\n");
+    folder.WriteBytes("gb.lng", "[TAppStr]\r\nAppTitle=" + kChineseGb18030 + "\r\n");
+    EXPECT_EQ(TSLMemIniFile(folder.File("utf8.lng")).ReadString("TAppStr", "AppTitle", ""),
+              kChineseUtf8);
+    EXPECT_EQ(TSLMemIniFile(folder.File("gb.lng")).ReadString("TAppStr", "AppTitle", ""),
+              kChineseUtf8);
+}
+
+TEST(SLIniFileParsing, TrimsSkipsCommentsAndMatchesNamesWithoutCase) {
+    TSLMemIniFile ini("");
+    ini.SetText("orphan=dropped\r\n"
+                "  [ Main ]  \r\n"
+                "; a comment=no\r\n"
+                "\tKey One =  value with inner  blanks \t\r\n"
+                "no equals sign\r\n"
+                "Empty=\r\n"
+                "key one=second is ignored\r\n"
+                "[main]\r\n"
+                "Later=continues Main\r\n");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"Main"});
+    EXPECT_EQ(ini.ReadString("MAIN", "KEY ONE", "?"), "value with inner  blanks");
+    EXPECT_EQ(ini.ReadString("main", "empty", "?"), "");
+    EXPECT_EQ(ini.ReadString("main", "later", "?"), "continues Main");
+    EXPECT_EQ(ini.ReadString("main", "orphan", "?"), "?");
+    EXPECT_EQ(ini.ReadString("Main", "; a comment", "?"), "?");
+    EXPECT_EQ(ini.ReadSection("Main"), (std::vector<std::string>{"Key One", "Empty", "Later"}));
+}
+
+TEST(SLIniFileWriting, AppendsInFirstWrittenOrderAndMovesErasedSectionsToTheEnd) {
+    TSLMemIniFile ini("");
+    ini.WriteString("B", "x", "1");
+    ini.WriteString("A", "y", "2");
+    ini.WriteString("b", "X", "3"); // replaces, keeps the first spelling and place
+    ini.WriteString("B", "z", "4");
+    EXPECT_EQ(ini.GetText(), "[B]\r\nx=3\r\nz=4\r\n\r\n[A]\r\ny=2\r\n\r\n");
+    ini.EraseSection("b");
+    ini.WriteString("B", "z", "5");
+    EXPECT_EQ(ini.GetText(), "[A]\r\ny=2\r\n\r\n[B]\r\nz=5\r\n\r\n");
+    ini.EraseSection("missing");
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST(SLIniFileWriting, ARawLineBreakNeverSplitsAnEntry) {
+    TSLMemIniFile ini("");
+    ini.WriteString("S", "k", "one\n[Injected]\nevil=1");
+    TSLMemIniFile again("");
+    again.SetText(ini.GetText());
+    EXPECT_FALSE(again.SectionExists("Injected"));
+    EXPECT_EQ(again.ReadString("S", "k", "?"), "one [Injected] evil=1");
+}
+
+TEST(SLIniFileNumbers, BooleansAndIntegers) {
+    TSLMemIniFile ini("");
+    ini.SetText("[S]\nyes=1\nno=0\nodd=7\nword=true\nhex=$1F\nneg=-3\n");
+    EXPECT_TRUE(ini.ReadBool("S", "yes", false));
+    EXPECT_FALSE(ini.ReadBool("S", "no", true));
+    EXPECT_TRUE(ini.ReadBool("S", "odd", false));
+    EXPECT_FALSE(ini.ReadBool("S", "word", false));
+    EXPECT_TRUE(ini.ReadBool("S", "word", true));
+    EXPECT_FALSE(ini.ReadBool("S", "absent", false));
+    EXPECT_EQ(ini.ReadInteger("S", "hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("S", "neg", 0), -3);
+    ini.WriteBool("S", "flag", true);
+    ini.WriteInteger("S", "count", -12);
+    EXPECT_EQ(ini.ReadString("S", "flag", ""), "1");
+    EXPECT_EQ(ini.ReadString("S", "count", ""), "-12");
+}
+
+TEST(SLIniFileDisk, WritesUtf16LeWithMarkAndReadsItBack) {
+    TTempFolder folder;
+    TSLMemIniFile ini(folder.File("out.lng"));
+    ini.WriteString("TAppStr", "AppTitle", "Tarsel" + kChineseUtf8);
+    ini.UpdateFile();
+    const std::string bytes = folder.ReadBytes("out.lng");
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE[\0", 4));
+    EXPECT_EQ(TSLMemIniFile(folder.File("out.lng")).ReadString("tappstr", "apptitle", ""),
+              "Tarsel" + kChineseUtf8);
+}
+
+TEST(SLIniFileDisk, MissingFileIsEmptyAndUnwritablePathThrows) {
+    TTempFolder folder;
+    TSLMemIniFile ini(folder.File("none/missing.lng"));
+    EXPECT_TRUE(ini.ReadSections().empty());
+    ini.WriteString("A", "b", "c");
+    EXPECT_THROW(ini.UpdateFile(), std::exception);
+}
