@@ -1,22 +1,26 @@
 #include "foundation/SLIniFile.h"
 
+#include "foundation/Exceptions.h"
 #include "platform/TextFileEncoding.h"
 
 #include <QString>
+#include <cerrno>
 #include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <cstdint>
-#include <climits>
 #include <sstream>
-#include <stdexcept>
 #include <string_view>
 
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kCommentStart = ';';
+constexpr const char* kOpenErrorFmt = "Cannot open file \"%s\". %s";
+constexpr const char* kCreateErrorFmt = "Cannot create file \"%s\". %s";
 
 // Blanks and every control character count as white space, as in hand-edited files.
 bool IsBlankOrControl(char c) {
@@ -78,7 +82,7 @@ TSLMemIniFile::TSLMemIniFile(std::string fileName) : FileName_(std::move(fileNam
         return;
     std::ifstream in(FileName_, std::ios::binary);
     if (!in)
-        throw std::runtime_error("Cannot open file \"" + FileName_ + "\"");
+        throw EFOpenError(FormatMessage(kOpenErrorFmt, FileName_.c_str(), std::strerror(errno)));
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     SetText(platform::DecodeTextFileBytes(bytes));
 }
@@ -219,10 +223,12 @@ void TSLMemIniFile::SetText(const std::string& text) {
 void TSLMemIniFile::UpdateFile() const {
     std::ofstream out(FileName_, std::ios::binary | std::ios::trunc);
     if (!out)
-        throw std::runtime_error("Cannot create file \"" + FileName_ + "\"");
+        throw EFCreateError(
+            FormatMessage(kCreateErrorFmt, FileName_.c_str(), std::strerror(errno)));
     const std::string bytes = platform::EncodeUtf16LeWithBom(GetText());
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out)
-        throw std::runtime_error("Cannot create file \"" + FileName_ + "\"");
+        throw EFCreateError(
+            FormatMessage(kCreateErrorFmt, FileName_.c_str(), std::strerror(errno)));
 }

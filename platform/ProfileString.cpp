@@ -78,8 +78,7 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
     if (!in)
         return Truncate(Trim(defaultValue), maxChars);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::optional<std::string> value =
-        FindValue(DecodeTextFileBytes(bytes), section, key);
+    const std::optional<std::string> value = FindValue(DecodeTextFileBytes(bytes), section, key);
     return Truncate(value ? std::string_view(*value) : Trim(defaultValue), maxChars);
 }
 

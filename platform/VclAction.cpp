@@ -67,8 +67,7 @@ void TAction::Update() {
     ActionList_->OnUpdate(this, handled);
 }
 
-void TAction::LinkClient(void* client, std::function<void()> changed,
-                         std::function<void()> freed) {
+void TAction::LinkClient(void* client, std::function<void()> changed, std::function<void()> freed) {
     UnlinkClient(client);
     Clients_.push_back({client, std::move(changed), std::move(freed)});
 }
@@ -81,8 +80,8 @@ void TAction::DefinePublishedStrings(std::vector<TPublishedString>& list) {
     TComponent::DefinePublishedStrings(list);
     list.push_back({"Caption", [this] { return Caption(); },
                     [this](const std::string& value) { SetCaption(value); }});
-    list.push_back({"Hint", [this] { return Hint(); },
-                    [this](const std::string& value) { SetHint(value); }});
+    list.push_back(
+        {"Hint", [this] { return Hint(); }, [this](const std::string& value) { SetHint(value); }});
 }
 
 void TAction::Changed() {

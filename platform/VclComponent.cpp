@@ -51,8 +51,8 @@ std::vector<TPublishedString> TComponent::PublishedStrings() {
 }
 
 void TComponent::DefinePublishedStrings(std::vector<TPublishedString>& list) {
-    list.push_back({"Name", [this] { return Name(); },
-                    [this](const std::string& value) { SetName(value); }});
+    list.push_back(
+        {"Name", [this] { return Name(); }, [this](const std::string& value) { SetName(value); }});
 }
 
 void TComponent::InsertComponent(TComponent* component) {

@@ -73,13 +73,11 @@ struct TComponentDeleter {
     void operator()(TComponent* component) const;
 };
 
-template <class T>
-using TComponentPtr = std::unique_ptr<T, TComponentDeleter>;
+template <class T> using TComponentPtr = std::unique_ptr<T, TComponentDeleter>;
 
 // Creates a component and runs its after-construction step (for a form: its OnCreate
 // handler, then translation).
-template <class T, class... Args>
-TComponentPtr<T> NewComponent(Args&&... args) {
+template <class T, class... Args> TComponentPtr<T> NewComponent(Args&&... args) {
     TComponentPtr<T> component(new T(std::forward<Args>(args)...));
     component->AfterConstruction();
     return component;

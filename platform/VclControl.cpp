@@ -192,8 +192,8 @@ void TControl::ActionChanged() {
 
 void TControl::DefinePublishedStrings(std::vector<TPublishedString>& list) {
     TComponent::DefinePublishedStrings(list);
-    list.push_back({"Hint", [this] { return Hint(); },
-                    [this](const std::string& value) { SetHint(value); }});
+    list.push_back(
+        {"Hint", [this] { return Hint(); }, [this](const std::string& value) { SetHint(value); }});
 }
 
 void TControl::RememberAnchorDistances() {
@@ -260,8 +260,8 @@ void TControl::AlignControls() {
             child->ApplyBounds(bounds);
         }
     };
-    for (TAlign align : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
-                         TAlign::alClient})
+    for (TAlign align :
+         {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient})
         place(align);
     for (TControl* child : Children_)
         if (child->Align_ == TAlign::alNone)

@@ -74,12 +74,19 @@ protected:
 private:
     static std::uint16_t VirtualKey(int qtKey) {
         switch (qtKey) {
-        case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
-        case Qt::Key_Escape: return VK_ESCAPE;
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Up: return VK_UP;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Down: return VK_DOWN;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return VK_RETURN;
+        case Qt::Key_Escape:
+            return VK_ESCAPE;
+        case Qt::Key_Left:
+            return VK_LEFT;
+        case Qt::Key_Up:
+            return VK_UP;
+        case Qt::Key_Right:
+            return VK_RIGHT;
+        case Qt::Key_Down:
+            return VK_DOWN;
         default:
             // Letters and digits have their upper-case ASCII code as virtual key.
             if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) ||
@@ -91,20 +98,29 @@ private:
 
     static TShiftState Shift(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
         TShiftState shift = 0;
-        if (modifiers & Qt::ShiftModifier) shift |= ssShift;
-        if (modifiers & Qt::AltModifier) shift |= ssAlt;
-        if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
-        if (buttons & Qt::LeftButton) shift |= ssLeft;
-        if (buttons & Qt::RightButton) shift |= ssRight;
-        if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+        if (modifiers & Qt::ShiftModifier)
+            shift |= ssShift;
+        if (modifiers & Qt::AltModifier)
+            shift |= ssAlt;
+        if (modifiers & Qt::ControlModifier)
+            shift |= ssCtrl;
+        if (buttons & Qt::LeftButton)
+            shift |= ssLeft;
+        if (buttons & Qt::RightButton)
+            shift |= ssRight;
+        if (buttons & Qt::MiddleButton)
+            shift |= ssMiddle;
         return shift;
     }
 
     static TMouseButton Button(Qt::MouseButton button) {
         switch (button) {
-        case Qt::RightButton: return TMouseButton::mbRight;
-        case Qt::MiddleButton: return TMouseButton::mbMiddle;
-        default: return TMouseButton::mbLeft;
+        case Qt::RightButton:
+            return TMouseButton::mbRight;
+        case Qt::MiddleButton:
+            return TMouseButton::mbMiddle;
+        default:
+            return TMouseButton::mbLeft;
         }
     }
 
@@ -262,12 +278,12 @@ TCloseAction TCustomForm::DoClose() {
 }
 
 namespace {
-template <class Wanted>
-TButton* FindButton(const TComponent& owner, Wanted wanted) {
+template <class Wanted> TButton* FindButton(const TComponent& owner, Wanted wanted) {
     for (TComponent* component : owner.Components()) {
         if (auto* button = dynamic_cast<TButton*>(component)) {
             if (wanted(*button) && button->Visible() && button->Enabled() && button->Widget() &&
-                button->ParentForm() && button->Widget()->isVisibleTo(button->ParentForm()->Widget()))
+                button->ParentForm() &&
+                button->Widget()->isVisibleTo(button->ParentForm()->Widget()))
                 return button;
         }
         if (TButton* inner = FindButton(*component, wanted))
@@ -290,9 +306,8 @@ TButton* TCustomForm::CancelButton() const {
 void TCustomForm::DialogKey(std::uint16_t key) {
     if (key == VK_RETURN) {
         QWidget* focus = Widget()->focusWidget();
-        if (TButton* focused = FindButton(*this, [focus](const TButton& b) {
-                return focus && b.Widget() == focus;
-            })) {
+        if (TButton* focused = FindButton(
+                *this, [focus](const TButton& b) { return focus && b.Widget() == focus; })) {
             focused->Click();
             return;
         }

@@ -20,49 +20,91 @@ constexpr TColor System(int index) {
 
 // The named colours of the class library; the first name of a value is the one written.
 constexpr std::array kColorIdents{
-    TColorIdent{clBlack, "clBlack"},          TColorIdent{0x000080, "clMaroon"},
-    TColorIdent{0x008000, "clGreen"},         TColorIdent{0x008080, "clOlive"},
-    TColorIdent{0x800000, "clNavy"},          TColorIdent{0x800080, "clPurple"},
-    TColorIdent{0x808000, "clTeal"},          TColorIdent{0x808080, "clGray"},
-    TColorIdent{0xC0C0C0, "clSilver"},        TColorIdent{clRed, "clRed"},
-    TColorIdent{0x00FF00, "clLime"},          TColorIdent{0x00FFFF, "clYellow"},
-    TColorIdent{0xFF0000, "clBlue"},          TColorIdent{clFuchsia, "clFuchsia"},
-    TColorIdent{0xFFFF00, "clAqua"},          TColorIdent{clWhite, "clWhite"},
-    TColorIdent{0xC0DCC0, "clMoneyGreen"},    TColorIdent{0xF0CAA6, "clSkyBlue"},
-    TColorIdent{0xF0FBFF, "clCream"},         TColorIdent{0xA4A0A0, "clMedGray"},
-    TColorIdent{System(10), "clActiveBorder"}, TColorIdent{System(2), "clActiveCaption"},
-    TColorIdent{System(12), "clAppWorkSpace"}, TColorIdent{System(1), "clBackground"},
-    TColorIdent{clBtnFace, "clBtnFace"},      TColorIdent{System(20), "clBtnHighlight"},
-    TColorIdent{System(16), "clBtnShadow"},   TColorIdent{System(18), "clBtnText"},
-    TColorIdent{System(9), "clCaptionText"},  TColorIdent{clDefault, "clDefault"},
+    TColorIdent{clBlack, "clBlack"},
+    TColorIdent{0x000080, "clMaroon"},
+    TColorIdent{0x008000, "clGreen"},
+    TColorIdent{0x008080, "clOlive"},
+    TColorIdent{0x800000, "clNavy"},
+    TColorIdent{0x800080, "clPurple"},
+    TColorIdent{0x808000, "clTeal"},
+    TColorIdent{0x808080, "clGray"},
+    TColorIdent{0xC0C0C0, "clSilver"},
+    TColorIdent{clRed, "clRed"},
+    TColorIdent{0x00FF00, "clLime"},
+    TColorIdent{0x00FFFF, "clYellow"},
+    TColorIdent{0xFF0000, "clBlue"},
+    TColorIdent{clFuchsia, "clFuchsia"},
+    TColorIdent{0xFFFF00, "clAqua"},
+    TColorIdent{clWhite, "clWhite"},
+    TColorIdent{0xC0DCC0, "clMoneyGreen"},
+    TColorIdent{0xF0CAA6, "clSkyBlue"},
+    TColorIdent{0xF0FBFF, "clCream"},
+    TColorIdent{0xA4A0A0, "clMedGray"},
+    TColorIdent{System(10), "clActiveBorder"},
+    TColorIdent{System(2), "clActiveCaption"},
+    TColorIdent{System(12), "clAppWorkSpace"},
+    TColorIdent{System(1), "clBackground"},
+    TColorIdent{clBtnFace, "clBtnFace"},
+    TColorIdent{System(20), "clBtnHighlight"},
+    TColorIdent{System(16), "clBtnShadow"},
+    TColorIdent{System(18), "clBtnText"},
+    TColorIdent{System(9), "clCaptionText"},
+    TColorIdent{clDefault, "clDefault"},
     TColorIdent{System(27), "clGradientActiveCaption"},
     TColorIdent{System(28), "clGradientInactiveCaption"},
-    TColorIdent{System(17), "clGrayText"},    TColorIdent{System(13), "clHighlight"},
-    TColorIdent{System(14), "clHighlightText"}, TColorIdent{System(26), "clHotLight"},
-    TColorIdent{System(11), "clInactiveBorder"}, TColorIdent{System(3), "clInactiveCaption"},
-    TColorIdent{System(19), "clInactiveCaptionText"}, TColorIdent{System(24), "clInfoBk"},
-    TColorIdent{System(23), "clInfoText"},    TColorIdent{System(4), "clMenu"},
-    TColorIdent{System(30), "clMenuBar"},     TColorIdent{System(29), "clMenuHighlight"},
-    TColorIdent{System(7), "clMenuText"},     TColorIdent{clNone, "clNone"},
-    TColorIdent{System(0), "clScrollBar"},    TColorIdent{System(21), "cl3DDkShadow"},
-    TColorIdent{System(22), "cl3DLight"},     TColorIdent{System(5), "clWindow"},
-    TColorIdent{System(6), "clWindowFrame"},  TColorIdent{clWindowText, "clWindowText"},
+    TColorIdent{System(17), "clGrayText"},
+    TColorIdent{System(13), "clHighlight"},
+    TColorIdent{System(14), "clHighlightText"},
+    TColorIdent{System(26), "clHotLight"},
+    TColorIdent{System(11), "clInactiveBorder"},
+    TColorIdent{System(3), "clInactiveCaption"},
+    TColorIdent{System(19), "clInactiveCaptionText"},
+    TColorIdent{System(24), "clInfoBk"},
+    TColorIdent{System(23), "clInfoText"},
+    TColorIdent{System(4), "clMenu"},
+    TColorIdent{System(30), "clMenuBar"},
+    TColorIdent{System(29), "clMenuHighlight"},
+    TColorIdent{System(7), "clMenuText"},
+    TColorIdent{clNone, "clNone"},
+    TColorIdent{System(0), "clScrollBar"},
+    TColorIdent{System(21), "cl3DDkShadow"},
+    TColorIdent{System(22), "cl3DLight"},
+    TColorIdent{System(5), "clWindow"},
+    TColorIdent{System(6), "clWindowFrame"},
+    TColorIdent{clWindowText, "clWindowText"},
 };
 
 QPalette::ColorRole SystemColorRole(int index) {
     switch (index) {
-    case 5: return QPalette::Base;
-    case 8: case 18: return QPalette::WindowText;
-    case 13: case 29: return QPalette::Highlight;
-    case 14: return QPalette::HighlightedText;
-    case 16: return QPalette::Dark;
-    case 20: case 22: return QPalette::Light;
-    case 21: return QPalette::Shadow;
-    case 23: return QPalette::ToolTipText;
-    case 24: return QPalette::ToolTipBase;
-    case 7: case 9: case 19: return QPalette::ButtonText;
-    case 17: return QPalette::PlaceholderText;
-    default: return QPalette::Window;
+    case 5:
+        return QPalette::Base;
+    case 8:
+    case 18:
+        return QPalette::WindowText;
+    case 13:
+    case 29:
+        return QPalette::Highlight;
+    case 14:
+        return QPalette::HighlightedText;
+    case 16:
+        return QPalette::Dark;
+    case 20:
+    case 22:
+        return QPalette::Light;
+    case 21:
+        return QPalette::Shadow;
+    case 23:
+        return QPalette::ToolTipText;
+    case 24:
+        return QPalette::ToolTipBase;
+    case 7:
+    case 9:
+    case 19:
+        return QPalette::ButtonText;
+    case 17:
+        return QPalette::PlaceholderText;
+    default:
+        return QPalette::Window;
     }
 }
 } // namespace

@@ -37,10 +37,12 @@ TEST_P(SLIniFileEncodings, ReadsTheFile) {
 INSTANTIATE_TEST_SUITE_P(
     Marks, SLIniFileEncodings,
     ::testing::Values(
-        TEncodedFile{"LE", "\xFF\xFE" + Utf16("[Language]\r\nName=LE\r\n[TForm1]\r\nCaption=Hello\r\n",
-                                              false)},
-        TEncodedFile{"BE", "\xFE\xFF" + Utf16("[Language]\r\nName=BE\r\n[TForm1]\r\nCaption=Hello\r\n",
-                                              true)},
+        TEncodedFile{"LE",
+                     "\xFF\xFE" +
+                         Utf16("[Language]\r\nName=LE\r\n[TForm1]\r\nCaption=Hello\r\n", false)},
+        TEncodedFile{"BE",
+                     "\xFE\xFF" +
+                         Utf16("[Language]\r\nName=BE\r\n[TForm1]\r\nCaption=Hello\r\n", true)},
         TEncodedFile{"BOM8", "\xEF\xBB\xBF[Language]\nName=BOM8\n[TForm1]\nCaption=Hello\n"},
         TEncodedFile{"Plain", "[Language]\nName=Plain\n[TForm1]\nCaption=Hello"}),
     [](const auto& info) { return std::string(info.param.Name); });

@@ -1,0 +1,78 @@
+#include "foundation/CommonConsts.h"
+
+#include "foundation/Exceptions.h"
+#include "foundation/SLLangUtils.h"
+#include "foundation/SLSysUtils.h"
+#include "platform/ProfileString.h"
+#include "platform/ProgramFile.h"
+
+#include <QString>
+#include <filesystem>
+
+namespace {
+constexpr const char* kLanguageIndex = "../Languages/Language.ini";
+constexpr const char* kIndexSection = "Language";
+constexpr const char* kIndexKey = "LanguagePath";
+constexpr const char* kNoLanguageFolder = "*";
+constexpr const char* kLanguageFileExt = ".lng";
+
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+std::string FolderOf(const std::string& file) {
+    return WithTrailingSlash(std::filesystem::path(file).parent_path().string());
+}
+
+bool SameTextNoCase(const std::string& a, const std::string& b) {
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+void GetLanguagePath(std::string& folder) {
+    GetLanguagePath(platform::ProgramFileName(), folder);
+}
+
+void GetLanguagePath(const std::string& programFile, std::string& folder) {
+    const std::string programFolder = FolderOf(programFile);
+    folder = programFolder;
+    const std::filesystem::path index =
+        std::filesystem::path(programFolder + kLanguageIndex).lexically_normal();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(index, error))
+        return;
+    // The entry is joined to the index's folder as it stands; "*" names no folder.
+    const std::string entry = platform::GetPrivateProfileString(kIndexSection, kIndexKey,
+                                                                kNoLanguageFolder, index.string());
+    const std::string candidate = FolderOf(index.string()) + entry;
+    if (std::filesystem::is_directory(candidate, error))
+        folder = candidate;
+}
+
+void SetupTranslator() {
+    SetupTranslator(platform::ProgramFileName());
+}
+
+void SetupTranslator(const std::string& programFile) {
+    if (!Translator)
+        return;
+    std::string folder;
+    GetLanguagePath(programFile, folder);
+    const bool besideProgram = SameTextNoCase(folder, FolderOf(programFile));
+    const std::string fileName =
+        besideProgram
+            ? std::filesystem::path(programFile).replace_extension(kLanguageFileExt).string()
+            : WithTrailingSlash(folder) + TSLStrfn::ExtractFileNameNoExt(programFile) +
+                  kLanguageFileExt;
+    try {
+        Translator->SetFileName(fileName);
+    } catch (const EStreamError&) {
+        // A language file that exists but cannot be read: the program starts with its
+        // built-in texts and must not overwrite the file it could not read.
+        Translator->SetReadOnly(true);
+        return;
+    }
+    Translator->SetReadOnly(besideProgram);
+}
