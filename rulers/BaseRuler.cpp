@@ -1,6 +1,8 @@
 #include "rulers/BaseRuler.h"
 
 #include "foundation/SLSysUtils.h"
+#include "platform/GPBrush.h"
+#include "platform/GPGraphics.h"
 #include "platform/GPGraphicsPath.h"
 #include "platform/GPMatrix.h"
 #include "platform/GPPen.h"
@@ -24,6 +26,7 @@ constexpr long double kFullTurn = 360.0L;
 
 constexpr ARGB kPenColor = 0xFF000000; // opaque black
 constexpr float kPenWidth = 1.0f;
+constexpr ARGB kBodyColor = 0xFF87CEEB; // sky blue, opaque
 
 constexpr long double kPi = std::numbers::pi_v<long double>;
 
@@ -94,7 +97,9 @@ float KeepWithin(float value, float bound, float fallback) {
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-TBaseRuler::TBaseRuler() : Pen(std::make_unique<TGPPen>(kPenColor, kPenWidth)) {
+TBaseRuler::TBaseRuler()
+    : Pen(std::make_unique<TGPPen>(kPenColor, kPenWidth)),
+      Brush(std::make_unique<TGPSolidBrush>(kBodyColor)) {
     Width = kInitialSize;
     Height = kInitialSize;
     // A 500 x 500 box centred on the primary screen; a half pixel stays on odd sizes.
@@ -103,7 +108,10 @@ TBaseRuler::TBaseRuler() : Pen(std::make_unique<TGPPen>(kPenColor, kPenWidth)) {
     OffsetY = (static_cast<float>(screen.height()) - Height) / 2;
 }
 
-TBaseRuler::~TBaseRuler() = default;
+TBaseRuler::~TBaseRuler() {
+    Brush.reset();
+    Pen.reset();
+}
 
 const TClassInfo& TBaseRuler::StaticClassInfo() {
     static const TClassInfo info{
@@ -297,9 +305,62 @@ void TBaseRuler::DoResize(TRulerHost* Control, const TGPPointF& p) {
 
 void TBaseRuler::DrawBackground(TGPGraphics& /*graphics*/) {}
 
-void TBaseRuler::DrawHandles(TGPGraphics& /*graphics*/) {}
+// Circles of the hit radius in the body colour with a 1 px rim; the resize handle
+// carries a cross. They turn with the instrument.
+void TBaseRuler::DrawHandles(TGPGraphics& graphics) {
+    const TGPPointF rotate = GetRotateHandle();
+    const TGPRectF rotateBox(rotate.X - kHandleRadius, rotate.Y - kHandleRadius, 2 * kHandleRadius,
+                             2 * kHandleRadius);
+    graphics.FillEllipse(*Brush, rotateBox);
+    graphics.DrawEllipse(*Pen, rotateBox);
+
+    const TGPPointF resize = GetResizeHandle();
+    const TGPRectF resizeBox(resize.X - kHandleRadius, resize.Y - kHandleRadius, 2 * kHandleRadius,
+                             2 * kHandleRadius);
+    graphics.FillEllipse(*Brush, resizeBox);
+    graphics.DrawEllipse(*Pen, resizeBox);
+    graphics.DrawLine(*Pen, resize.X - kHandleRadius, resize.Y, resize.X + kHandleRadius, resize.Y);
+    graphics.DrawLine(*Pen, resize.X, resize.Y - kHandleRadius, resize.X, resize.Y + kHandleRadius);
+}
 
 void TBaseRuler::DrawScale(TGPGraphics& /*graphics*/) {}
+
+namespace {
+// Resets the clip when painting ends, also when a drawing step raises.
+class TClipReset {
+public:
+    explicit TClipReset(TGPGraphics& graphics) : FGraphics(graphics) {}
+    ~TClipReset() { FGraphics.ResetClip(); }
+    TClipReset(const TClipReset&) = delete;
+    TClipReset& operator=(const TClipReset&) = delete;
+
+private:
+    TGPGraphics& FGraphics;
+};
+} // namespace
+
+// Body and handles unclipped, then the scale clipped to the outline, on top of the
+// handles where they overlap. Everything is drawn in local coordinates through one
+// world transform: rotate about the pivot, then translate by the offsets.
+void TBaseRuler::Paint(TGPGraphics& graphics) {
+    graphics.SetInterpolationMode(InterpolationModeHighQualityBicubic);
+    graphics.SetSmoothingMode(SmoothingModeAntiAlias);
+    graphics.SetTextRenderingHint(TextRenderingHintAntiAlias);
+
+    TGPMatrix placement;
+    placement.Translate(OffsetX, OffsetY, TMatrixOrder::Prepend);
+    placement.RotateAt(Angle, GetOrigin(), TMatrixOrder::Prepend);
+    graphics.SetTransform(placement);
+
+    DrawBackground(graphics);
+    DrawHandles(graphics);
+
+    TGPGraphicsPath outline(TFillMode::Alternate);
+    GetOutline(outline);
+    graphics.SetClip(outline, TCombineMode::Replace);
+    const TClipReset clipReset(graphics);
+    DrawScale(graphics);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Pointer feedback

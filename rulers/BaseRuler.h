@@ -25,6 +25,7 @@
 class TGPGraphics;
 class TGPGraphicsPath;
 class TGPPen;
+class TGPSolidBrush;
 
 // Bounds that keep a damaged settings file or a runaway value from making a paint
 // hang or exhaust memory: the centimetre scale walks one step per centimetre of its
@@ -122,8 +123,10 @@ public:
     void ReadFromXmlNode(pugi::xml_node node) override;
 
 protected:
-    // Drawing objects, owned: the 1 px black pen for outlines, ticks and handle rims.
+    // Drawing objects, owned: the 1 px black pen for outlines, ticks and handle rims,
+    // and the sky-blue brush that fills the body and the handles.
     std::unique_ptr<TGPPen> Pen;
+    std::unique_ptr<TGPSolidBrush> Brush;
 
 private:
     void BeginMove();

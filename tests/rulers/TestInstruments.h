@@ -72,7 +72,9 @@ public:
     TTestWideBoxRuler() { SetSize(400, 100); }
 
     static const TClassInfo& StaticClassInfo() {
-        static const TClassInfo info{"TTestWideBoxRuler", &TTestBoxRuler::StaticClassInfo(), {},
+        static const TClassInfo info{"TTestWideBoxRuler",
+                                     &TTestBoxRuler::StaticClassInfo(),
+                                     {},
                                      Factory<TTestWideBoxRuler>()};
         return info;
     }
