@@ -46,11 +46,15 @@ TGPFontFamily TGPFontFamily::Substitute(const std::string& name) {
     return TGPFontFamily(QFontInfo(font).family().toStdString());
 }
 
+bool TGPFontFamily::SameName(const std::string& a, const std::string& b) {
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
 TGPInstalledFontCollection::TGPInstalledFontCollection() {
     const QStringList families = QFontDatabase::families();
     FFamilies.reserve(families.size());
     for (const QString& family : families)
-        FFamilies.push_back(TGPFontFamily(family.toStdString()));
+        FFamilies.push_back(TGPFontFamily(TGPFontFamily::TInstalled{}, family.toStdString()));
 }
 
 TGPFont::TGPFont(const TGPFontFamily* family, float emSize, std::int32_t style, TUnit unit)

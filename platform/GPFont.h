@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Style bits of a font; combine with |.
@@ -58,11 +59,18 @@ public:
     // an alias such as "sans-serif" or a missing family included.
     static TGPFontFamily Substitute(const std::string& name);
 
+    // Whether two family names are the same without regard to case (Unicode case folding).
+    static bool SameName(const std::string& a, const std::string& b);
+
     bool IsAvailable() const { return !FName.empty(); }
     // The family's name as installed (UTF-8), empty for none.
     const std::string& GetFamilyName() const { return FName; }
 
 private:
+    friend class TGPInstalledFontCollection;
+    struct TInstalled {};
+    TGPFontFamily(TInstalled, std::string name) : FName(std::move(name)) {}
+
     std::string FName;
 };
 
