@@ -112,6 +112,5 @@ TSLInstalledFontFamilies& InstalledFontFamilies() {
 }
 
 void FinalizeSLGDIPUtils() {
-    // The image gather goes first, then the font families.
     FontFamilies.reset();
 }

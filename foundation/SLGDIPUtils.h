@@ -75,6 +75,6 @@ protected:
 // The installed font families, read on the first call; freed by FinalizeSLGDIPUtils.
 TSLInstalledFontFamilies& InstalledFontFamilies();
 
-// Frees the unit's process-wide objects. Runs at shut-down while the drawing layer still
-// works, before the program's own shut-down of it.
+// Frees the unit's process-wide objects (the image gather first, where one exists, then the
+// font families). Shut-down runs it while the drawing layer still works.
 void FinalizeSLGDIPUtils();
