@@ -110,12 +110,15 @@ QPainterPath Flattened(const QPainterPath& path, double flatness) {
     return result;
 }
 
-// The area a stroke covers, as non-overlapping figures.
+// The area a stroke covers. The figures may overlap where the stroke turns; filled by the
+// non-zero rule they give exactly that area.
 QPainterPath StrokeArea(const QPainterPath& flat, const TGPPen& pen, float width) {
     QPainterPathStroker stroker;
     ConfigureQtStroker(stroker, pen);
     stroker.setWidth(width);
-    return stroker.createStroke(flat).simplified();
+    QPainterPath stroke = stroker.createStroke(flat);
+    stroke.setFillRule(Qt::WindingFill);
+    return stroke;
 }
 } // namespace
 
@@ -262,15 +265,16 @@ void TGPGraphicsPath::Widen(const TGPPen& pen, const TGPMatrix* matrix, float fl
         source = QtTransform(*matrix).map(source);
     const QPainterPath flat = Flattened(source, flatness);
 
-    QPainterPath widened;
     if (pen.GetAlignment() == TPenAlignment::Inset) {
-        // A stroke twice as wide, centred on the outline, cut down to the enclosed area.
-        widened = StrokeArea(flat, pen, 2.0f * pen.GetWidth()).intersected(flat);
+        // A stroke twice as wide, centred on the outline, cut down to the enclosed area. The
+        // cut leaves figures that do not overlap, so the fill mode stays as it was.
+        FImpl->Path = StrokeArea(flat, pen, 2.0f * pen.GetWidth()).intersected(flat);
+        FImpl->Path.setFillRule(rule);
     } else {
-        widened = StrokeArea(flat, pen, pen.GetWidth());
+        // Making the overlapping stroke figures disjoint costs milliseconds on a circle, too
+        // much for a hit test on every pointer move; the path is switched to winding instead.
+        FImpl->Path = StrokeArea(flat, pen, pen.GetWidth());
     }
-    widened.setFillRule(rule);
-    FImpl->Path = widened;
     FImpl->FigureOpen = false;
 }
 

@@ -62,9 +62,11 @@ public:
 
     // Replaces the path by the outline of the area that the pen would cover when stroking
     // it (after moving it through the matrix, if one is given). Curves are first flattened
-    // to within flatness pixels. The result is a set of closed figures whose area, filled
-    // in either mode, is what the pen covers: a pen with inset alignment covers only the
-    // part that lies inside the path's closed figures.
+    // to within flatness pixels. The result is a set of closed figures whose area, as the
+    // path's fill mode fills it, is what the pen covers: with a centred pen the fill mode
+    // becomes winding, because the stroke's figures overlap where it turns; with an inset
+    // pen (which covers only the part inside the path's closed figures) the figures are
+    // disjoint and the fill mode is kept.
     void Widen(const TGPPen& pen, const TGPMatrix* matrix = nullptr,
                float flatness = DefaultFlatness);
 

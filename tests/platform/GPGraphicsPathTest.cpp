@@ -159,7 +159,7 @@ TEST(GPGraphicsPath, WidenedRectangleCoversEightPixelsEitherSide) {
         TGPGraphicsPath path(mode);
         path.AddRectangle({0, 0, 500, 64});
         path.Widen(TGPPen(0xFF000000, kEdgeBandPen), nullptr, 0.25f);
-        EXPECT_EQ(path.GetFillMode(), mode);
+        EXPECT_EQ(path.GetFillMode(), TFillMode::Winding);
         for (const auto& row : rows) {
             SCOPED_TRACE(row.name);
             EXPECT_EQ(path.IsVisible(row.point), row.near);

@@ -88,3 +88,21 @@ TEST(GPRegion, HandleCircleFromAPath) {
     EXPECT_NEAR(bounds.X, -8.0f, 1e-3f);
     EXPECT_NEAR(bounds.Width, 16.0f, 1e-3f);
 }
+
+TEST(GPRegion, UnionKeepsEachOperandsFillMode) {
+    TGPGraphicsPath band; // winding after widening
+    band.AddRectangle({0, 0, 500, 64});
+    band.Widen(TGPPen(0xFF000000, 16.0f), nullptr, 0.25f);
+    TGPGraphicsPath nested(TFillMode::Alternate); // a frame: the inner square is a hole
+    nested.AddRectangle({1000, 0, 100, 100});
+    nested.AddRectangle({1025, 25, 50, 50});
+
+    TGPRegion region(TGPRectF(-100, -100, 10, 10));
+    region.Union(band);
+    region.Union(nested);
+    EXPECT_TRUE(region.IsVisible(-95.0f, -95.0f));
+    EXPECT_TRUE(region.IsVisible(100.0f, 5.0f));
+    EXPECT_FALSE(region.IsVisible(100.0f, 32.0f));
+    EXPECT_TRUE(region.IsVisible(1010.0f, 50.0f));
+    EXPECT_FALSE(region.IsVisible(1050.0f, 50.0f));
+}
