@@ -59,11 +59,14 @@ void AppendArc(QPainterPath& path, const TArc& arc) {
         1, static_cast<int>(std::ceil(std::abs(arc.Sweep) / (std::numbers::pi / 2) - 1e-9)));
     const double step = arc.Sweep / pieces;
     const double k = 4.0 / 3.0 * std::tan(step / 4.0);
+    // A full turn ends exactly where it began, so closing it adds no sliver of a line.
+    const bool fullTurn = std::abs(arc.Sweep) >= 2.0 * std::numbers::pi;
     for (int i = 0; i < pieces; ++i) {
+        const bool last = i + 1 == pieces;
         const double t0 = arc.Start + i * step;
-        const double t1 = (i + 1 == pieces) ? arc.Start + arc.Sweep : t0 + step;
-        path.cubicTo(arc.At(t0) + k * arc.Tangent(t0), arc.At(t1) - k * arc.Tangent(t1),
-                     arc.At(t1));
+        const double t1 = last ? arc.Start + arc.Sweep : t0 + step;
+        const QPointF end = last && fullTurn ? arc.At(arc.Start) : arc.At(t1);
+        path.cubicTo(arc.At(t0) + k * arc.Tangent(t0), end - k * arc.Tangent(t1), end);
     }
 }
 

@@ -223,3 +223,12 @@ TEST(GPGraphicsPath, TransformAndBounds) {
     copy.Reset();
     EXPECT_TRUE(path.IsVisible(108.0f, 58.0f)); // copies are independent
 }
+
+TEST(GPGraphicsPath, FullTurnsCloseWithoutAnExtraLine) {
+    TGPGraphicsPath path;
+    path.AddEllipse(3.0f, 7.0f, 123.0f, 77.0f);
+    const QPainterPath& qp = QtPath(path);
+    EXPECT_EQ(qp.elementAt(0).x, qp.elementAt(qp.elementCount() - 1).x);
+    EXPECT_EQ(qp.elementAt(0).y, qp.elementAt(qp.elementCount() - 1).y);
+    EXPECT_EQ(qp.elementCount(), 1 + 4 * 3); // the start and four quarter curves
+}
