@@ -1,6 +1,9 @@
 #include "rulers/BaseRuler.h"
 
+#include "foundation/SLGDIPBrushFont.h"
+#include "foundation/SLGDIPUtils.h"
 #include "foundation/SLSysUtils.h"
+#include "foundation/VBCursor.h"
 #include "platform/GPBrush.h"
 #include "platform/GPGraphics.h"
 #include "platform/GPGraphicsPath.h"
@@ -99,7 +102,7 @@ float KeepWithin(float value, float bound, float fallback) {
 
 TBaseRuler::TBaseRuler()
     : Pen(std::make_unique<TGPPen>(kPenColor, kPenWidth)),
-      Brush(std::make_unique<TGPSolidBrush>(kBodyColor)) {
+      Brush(std::make_unique<TGPSolidBrush>(kBodyColor)), Font(std::make_unique<TSLFontEx>()) {
     Width = kInitialSize;
     Height = kInitialSize;
     // A 500 x 500 box centred on the primary screen; a half pixel stays on odd sizes.
@@ -109,6 +112,7 @@ TBaseRuler::TBaseRuler()
 }
 
 TBaseRuler::~TBaseRuler() {
+    Font.reset();
     Brush.reset();
     Pen.reset();
 }
@@ -343,9 +347,7 @@ private:
 // handles where they overlap. Everything is drawn in local coordinates through one
 // world transform: rotate about the pivot, then translate by the offsets.
 void TBaseRuler::Paint(TGPGraphics& graphics) {
-    graphics.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-    graphics.SetSmoothingMode(SmoothingModeAntiAlias);
-    graphics.SetTextRenderingHint(TextRenderingHintAntiAlias);
+    TSLGDIPfn::SetGraphicsQuality(graphics, true);
 
     TGPMatrix placement;
     placement.Translate(OffsetX, OffsetY, TMatrixOrder::Prepend);
@@ -362,6 +364,13 @@ void TBaseRuler::Paint(TGPGraphics& graphics) {
     DrawScale(graphics);
 }
 
+void TBaseRuler::EnsureFont(const TFont& AFont) {
+    if (FontReady)
+        return;
+    Font->AssignFont(AFont);
+    FontReady = true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Pointer feedback
 
@@ -369,7 +378,8 @@ void TBaseRuler::UpdateHoverCursor(TRulerHost* Control, const TGPPointF& P) {
     if (Control == nullptr)
         return;
     if (IsOnRotateHandle(P)) {
-        Control->SetCursor(crRotate);
+        // The custom cursors are loaded on this first use.
+        Control->SetCursor(VBCursor().GetCursor(TVBCursor::RotateCursor));
         ShowAngleHint(Control, true);
     } else if (IsOnResizeHandle(P)) {
         Control->SetCursor(crSizeAll);

@@ -26,6 +26,8 @@ class TGPGraphics;
 class TGPGraphicsPath;
 class TGPPen;
 class TGPSolidBrush;
+class TSLFontEx;
+class TFont;
 
 // Bounds that keep a damaged settings file or a runaway value from making a paint
 // hang or exhaust memory: the centimetre scale walks one step per centimetre of its
@@ -101,6 +103,9 @@ public:
     // Draws the instrument; on return the world transform is still the instrument's
     // and the clip is reset.
     void Paint(TGPGraphics& graphics);
+    // Takes the window's font for the scale labels, once: later calls, and later
+    // changes of the window's font, change nothing.
+    void EnsureFont(const TFont& AFont);
     void UpdateHoverCursor(TRulerHost* Control, const TGPPointF& P);
     void ShowAngleHint(TRulerHost* Control, bool Show);
     // The text of the angle hint: the counter-clockwise reading 360 - Angle (brought
@@ -124,9 +129,12 @@ public:
 
 protected:
     // Drawing objects, owned: the 1 px black pen for outlines, ticks and handle rims,
-    // and the sky-blue brush that fills the body and the handles.
+    // the sky-blue brush that fills the body and the handles, and the font (with its own
+    // text brush) of the scale labels.
     std::unique_ptr<TGPPen> Pen;
     std::unique_ptr<TGPSolidBrush> Brush;
+    std::unique_ptr<TSLFontEx> Font;
+    bool FontReady = false; // Font holds the window's font
 
 private:
     void BeginMove();

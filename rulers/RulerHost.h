@@ -9,16 +9,16 @@
 
 #include <string>
 
-// Cursor values an instrument sets on its window (the class library's numbering).
+// Standard cursor numbers an instrument sets on its window (the class library's
+// numbering); the rotate cursor is one of the program's own (foundation/VBCursor.h).
 constexpr int crDefault = 0;
 constexpr int crSizeAll = -22;
-constexpr int crRotate = 312; // one of the program's custom cursors 300..331
 
 class TRulerHost {
 public:
     virtual ~TRulerHost() = default;
 
-    // Sets the window's pointer cursor (crDefault, crSizeAll or a custom cursor id).
+    // Sets the window's pointer cursor by number (crDefault, crSizeAll or a custom one).
     virtual void SetCursor(int cursorId) = 0;
 
     // Shows text in the hint window at a point in screen coordinates, replacing any

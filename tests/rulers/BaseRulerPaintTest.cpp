@@ -2,6 +2,7 @@
 #include "rulers/BaseRuler.h"
 
 #include "foundation/Exceptions.h"
+#include "foundation/SLGDIPBrushFont.h"
 #include "platform/GPBrush.h"
 #include "platform/GPGraphics.h"
 #include "platform/GPGraphicsPath.h"
@@ -9,6 +10,7 @@
 #include "platform/GPMatrix.h"
 #include "platform/GPPen.h"
 #include "platform/GPQtDrawAccess.h"
+#include "platform/VclGraphics.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,7 @@ public:
     TGPPointF Mark{-1000, -1000}; // a local point drawn as one red pixel
 
     TPaintedRuler() { SetSize(100, 80); }
+    const TSLFontEx& LabelFont() const { return *Font; }
 
     void GetOutline(TGPGraphicsPath& path) const override {
         path.AddRectangle(TGPRectF(0, 0, Width, Height));
@@ -138,4 +141,30 @@ TEST(BaseRulerPaint, AFailingScaleStillResetsTheClipAndTheErrorGoesOn) {
     TGPGraphics graphics(*canvas);
     EXPECT_THROW(ruler.Paint(graphics), EInvalidOperation);
     EXPECT_FALSE(graphics.IsClipped());
+}
+
+TEST(BaseRulerFont, TheWindowsFontIsTakenOnceAndLaterChangesDoNotReachIt) {
+    TPaintedRuler ruler;
+    TFont window;
+    window.SetName("Courier New");
+    window.SetSize(14);
+    window.SetStyle({.Bold = true});
+    window.SetColor(clRed);
+    ruler.EnsureFont(window);
+    EXPECT_EQ(ruler.LabelFont().GetFontName(), "Courier New");
+    EXPECT_EQ(ruler.LabelFont().GetSize(), 14);
+    EXPECT_TRUE(ruler.LabelFont().GetBold());
+
+    window.SetName("Tahoma");
+    window.SetSize(30);
+    window.SetStyle({});
+    ruler.EnsureFont(window);
+    EXPECT_EQ(ruler.LabelFont().GetFontName(), "Courier New");
+    EXPECT_EQ(ruler.LabelFont().GetSize(), 14);
+    EXPECT_TRUE(ruler.LabelFont().GetBold());
+
+    // A new instrument (a new run) takes the font again.
+    TPaintedRuler fresh;
+    fresh.EnsureFont(window);
+    EXPECT_EQ(fresh.LabelFont().GetSize(), 30);
 }

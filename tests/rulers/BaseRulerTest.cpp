@@ -381,7 +381,7 @@ TEST(BaseRulerDragWithoutWindow, ChangesTheInstrumentButGivesNoFeedback) {
 TEST_F(BaseRulerDrag, HoverShowsTheRotateCursorAndAngleOnlyOverTheRotateHandle) {
     Place(Box, 100, 100);
     Move(At({136, 50}));
-    EXPECT_EQ(Host.Cursor, crRotate);
+    EXPECT_EQ(Host.Cursor, 312);
     ASSERT_TRUE(Host.HintShown);
     EXPECT_EQ(Host.Hints.back(), "360.00");
     Move(At({137, 51}));
