@@ -2,6 +2,7 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
+#include "foundation/VBCursor.h"
 #include "platform/Screen.h"
 #include "rulers/TestInstruments.h"
 
@@ -240,6 +241,9 @@ class BaseRulerDrag : public ::testing::Test {
 protected:
     TTestBoxRuler Box;
     TRecordingHost Host;
+
+    // Hovering loads the custom cursors; free them while the application still exists.
+    void TearDown() override { FinalizeVBCursor(); }
 
     // Window position of a local point of the box, rounded like a mouse event.
     TGPPoint At(TGPPointF local) const { return Rounded(ToWindow(Box, local)); }
