@@ -1,6 +1,6 @@
 #pragma once
 // Start-up choices shared by the whole program: which language file the translator
-// uses and whether it may write it.
+// uses and whether it may write it; and the settings-file base.
 //
 // The language file is named like the program with the extension ".lng". By default
 // it sits beside the program and is only read. When "../Languages/Language.ini"
@@ -8,7 +8,11 @@
 // folder inside that "Languages" folder, the file lives there and the program also
 // writes its own texts into it, so translators get a complete template.
 
+#include "foundation/XmlPersistent.h"
+
+#include <memory>
 #include <string>
+#include <utility>
 
 // The folder of the language file, with a trailing "/": the program's folder, or the
 // language folder the index file names when that folder exists.
@@ -20,3 +24,38 @@ void GetLanguagePath(const std::string& programFile, std::string& folder);
 // at start-up, after InitializeSLLangUtils.
 void SetupTranslator();
 void SetupTranslator(const std::string& programFile);
+
+// Base of a program's settings object. It loads itself from its file right after it is
+// complete and saves itself right before it is taken apart (create it with CreateAppInfo);
+// neither step ever disturbs the program: every error is dropped.
+class TBaseAppInfo : public TXmlPersistent {
+public:
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+    // The program file's full name with its extension replaced by ".ini" (appended when the
+    // name has none). The content is XML whatever the extension suggests.
+    virtual std::string GetFileName() const;
+    // Reads the file when it exists; stops silently at the first error, keeping what was read.
+    void Load();
+    // Writes the whole object. The new text goes to a temporary file beside the old one that
+    // then replaces it, so a failed or interrupted write never loses the previous settings.
+    void Save();
+
+    virtual void AfterConstruction() { Load(); }
+    virtual void BeforeDestruction() { Save(); }
+};
+
+// Runs BeforeDestruction (the save) while the settings object is still whole, then frees it.
+struct TBaseAppInfoDeleter {
+    void operator()(TBaseAppInfo* info) const noexcept;
+};
+
+template <class T> using TAppInfoPtr = std::unique_ptr<T, TBaseAppInfoDeleter>;
+
+// Constructs a settings object, then runs AfterConstruction (the load) over its defaults.
+template <class T, class... Args> TAppInfoPtr<T> CreateAppInfo(Args&&... args) {
+    TAppInfoPtr<T> info(new T(std::forward<Args>(args)...));
+    info->AfterConstruction();
+    return info;
+}

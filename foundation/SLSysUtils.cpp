@@ -528,12 +528,24 @@ void TSLSysfn::ForceFileDirectories(const std::string& fileName) {
         std::filesystem::create_directories(folder, ignored);
 }
 
-std::string TSLSysfn::GetModulePath() {
+std::string TSLSysfn::GetModuleFileName() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink(kSelfExecutable, error);
-    if (error)
-        return {};
-    return WithTrailingSlash(program.parent_path().string());
+    return error ? std::string() : program.string();
+}
+
+std::string TSLSysfn::GetModulePath() {
+    const std::string program = GetModuleFileName();
+    const std::size_t slash = program.rfind('/');
+    return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+}
+
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension) {
+    const std::size_t nameStart = fileName.rfind('/') + 1; // npos + 1 == 0
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return fileName + extension;
+    return fileName.substr(0, dot) + extension;
 }
 
 std::string TSLSysfn::GetTempPath() {

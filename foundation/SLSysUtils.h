@@ -46,6 +46,8 @@ public:
     // Creates the folder part of fileName (up to its last "/", "\" or ":") with every missing
     // parent. A name without a folder part fails with "Unable to create directory".
     static void ForceFileDirectories(const std::string& fileName);
+    // Full name of the running program's file.
+    static std::string GetModuleFileName();
     // Folder of the running program's file, with a trailing "/".
     static std::string GetModulePath();
     // The folder for temporary files, with a trailing "/".
@@ -69,6 +71,10 @@ public:
     // moving, resizing or activating it.
     static void SetStayOnTop(platform::TWindowHandle window, bool onTop);
 };
+
+// fileName with its extension (from the last "." of the name part on) replaced by extension,
+// which is appended when the name has none: ("/a/ruler.exe", ".ini") -> "/a/ruler.ini".
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension);
 
 // Number texts of saved files. The decimal separator is the one of the user's locale, taken
 // once when the program starts; tests may set another.
