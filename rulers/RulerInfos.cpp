@@ -48,8 +48,7 @@ const TClassInfo& TAppInfo::StaticClassInfo() {
                                  {Published("MouseSnap", &TAppInfo::MouseSnap),
                                   Published("OptionInfo", &TAppInfo::FOptionInfo),
                                   Published("RulerObjectList", &TAppInfo::FRulerObjectList),
-                                  Published("Transparent", &TAppInfo::Transparent)},
-                                 Factory<TAppInfo>()};
+                                  Published("Transparent", &TAppInfo::Transparent)}};
     return info;
 }
 
