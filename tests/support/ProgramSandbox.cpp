@@ -85,10 +85,22 @@ unsigned long TProgramSandbox::WaitForWindow(int timeoutMs) const {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs && IsRunning()) {
+        // Of the program's visible windows, the largest: the main window.
+        unsigned long largest = 0;
+        long largestArea = 0;
         const QString ids =
-            xdo::Output({"search", "--onlyvisible", "--pid", QString::number(Pid()), ".*"});
-        if (!ids.isEmpty())
-            return ids.split('\n').first().toULong();
+            xdo::Output({"search", "--onlyvisible", "--pid", QString::number(Pid())});
+        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+            const QString geometry = xdo::Output({"getwindowgeometry", id});
+            const auto size = geometry.section("Geometry: ", 1).section('\n', 0, 0).split('x');
+            const long area = size.size() == 2 ? size[0].toLong() * size[1].toLong() : 0;
+            if (area > largestArea) {
+                largestArea = area;
+                largest = id.toULong();
+            }
+        }
+        if (largest)
+            return largest;
         QThread::msleep(kPollMs);
     }
     return 0;
@@ -97,9 +109,10 @@ unsigned long TProgramSandbox::WaitForWindow(int timeoutMs) const {
 bool TProgramSandbox::WaitForExit(int timeoutMs) {
     if (!FProcess)
         return false;
-    if (!FProcess->waitForFinished(timeoutMs))
+    const bool finished = FProcess->waitForFinished(timeoutMs);
+    FOutput += QString::fromUtf8(FProcess->readAll());
+    if (!finished)
         return false;
-    FOutput = QString::fromUtf8(FProcess->readAll());
     return FProcess->exitStatus() == QProcess::NormalExit && FProcess->exitCode() == 0;
 }
 

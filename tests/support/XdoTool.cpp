@@ -39,7 +39,7 @@ QString Output(const QStringList& arguments) {
 }
 
 void MoveTo(QPoint screen) {
-    Run({"mousemove", "--sync", Number(screen.x()), Number(screen.y())});
+    Run({"mousemove", Number(screen.x()), Number(screen.y())});
     Pause(kStepPauseMs);
 }
 
@@ -68,7 +68,7 @@ void Drag(QPoint from, QPoint to, int steps) {
 }
 
 void Key(const QString& keys) {
-    Run({"key", "--clearmodifiers", keys});
+    Run({"key", keys});
     Pause(kStepPauseMs);
 }
 
