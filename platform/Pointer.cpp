@@ -80,7 +80,9 @@ void SetCursorPos(QPoint screenPos) {
     if (Display* display = QtX11Display()) {
         XWarpPointer(display, 0, DefaultRootWindow(display), 0, 0, 0, 0, screenPos.x(),
                      screenPos.y());
-        XFlush(display);
+        // Done when this returns, as for the pointer's other users: the next query of
+        // any client finds the pointer there.
+        XSync(display, False);
         return;
     }
     QCursor::setPos(screenPos);

@@ -24,17 +24,17 @@ TFakeInput::~TFakeInput() {
 
 void TFakeInput::MoveTo(QPoint screenPos) {
     XTestFakeMotionEvent(FDisplay, -1, screenPos.x(), screenPos.y(), CurrentTime);
-    XFlush(FDisplay);
+    XSync(FDisplay, False);
 }
 
 void TFakeInput::Press(unsigned button) {
     XTestFakeButtonEvent(FDisplay, button, True, CurrentTime);
-    XFlush(FDisplay);
+    XSync(FDisplay, False);
 }
 
 void TFakeInput::Release(unsigned button) {
     XTestFakeButtonEvent(FDisplay, button, False, CurrentTime);
-    XFlush(FDisplay);
+    XSync(FDisplay, False);
 }
 
 void TFakeInput::Click(unsigned button) {

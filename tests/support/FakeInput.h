@@ -25,6 +25,7 @@ public:
     static constexpr unsigned kWheelUp = 4;
     static constexpr unsigned kWheelDown = 5;
 
+    // Each returns once the server has carried the input out.
     void MoveTo(QPoint screenPos);
     void Press(unsigned button);
     void Release(unsigned button);
