@@ -210,7 +210,8 @@ void SetStayOnTop(TWindowHandle handle, bool onTop) {
     EditNetWmState(display, window, above, onTop);
     if (onTop && *mapState != IsUnmapped)
         XRaiseWindow(display, window);
-    XFlush(display);
+    // Done when this returns: any client asking next sees the new state.
+    XSync(display, False);
 }
 
 } // namespace platform
