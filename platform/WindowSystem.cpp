@@ -25,7 +25,7 @@ constexpr long kSourceUserAction = 2;
 // WM_STATE value of a minimised window (ICCCM).
 constexpr long kIconicState = 3;
 // How long a window manager gets to carry an activation out, and how often we look.
-constexpr int kActivationWaitMs = 50;
+constexpr int kActivationWaitMs = 200;
 constexpr unsigned long kActivationPollMs = 1;
 constexpr long kMaxPropertyLongs = 1024;
 
