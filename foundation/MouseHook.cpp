@@ -2,6 +2,9 @@
 
 #include "platform/Pointer.h"
 
+#include <cstdio>
+#include <exception>
+
 namespace {
 std::unique_ptr<TMouseHook> TheMouseHook;
 } // namespace
@@ -33,6 +36,20 @@ void TMouseHook::Uninstall() {
 }
 
 bool TMouseHook::LowLevelMouseProc(platform::TMouseWatchEvent event, int& X, int& Y) {
+    // The handlers run from the event loop, which an exception must not cross (it would
+    // end the program). A handler that fails leaves the pointer where it is; the failure
+    // is told on standard error and the hook goes on with the next event.
+    try {
+        return CallHandler(event, X, Y);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    } catch (...) {
+        std::fputs("Unknown exception in a mouse hook handler\n", stderr);
+    }
+    return false;
+}
+
+bool TMouseHook::CallHandler(platform::TMouseWatchEvent event, int& X, int& Y) {
     const int originalX = X;
     const int originalY = Y;
     switch (event) {

@@ -54,6 +54,7 @@ public:
 private:
     // Calls the handler for one event; true when it changed the position.
     bool LowLevelMouseProc(platform::TMouseWatchEvent event, int& X, int& Y);
+    bool CallHandler(platform::TMouseWatchEvent event, int& X, int& Y);
 
     std::unique_ptr<platform::MouseWatcher> FHookHandle;
 };

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <vector>
 
 #include "foundation/MouseHook.h"
@@ -234,6 +235,24 @@ TEST_F(MouseHookDisplayTest, HandlerMayRemoveTheHookWhileItRuns) {
     MouseHook().SetActive(true);
     input.MoveTo({320, 300});
     EXPECT_TRUE(ProcessEventsUntil([&] { return calls == 3; }));
+}
+
+TEST_F(MouseHookDisplayTest, FailingHandlerLeavesThePointerAloneAndTheHookGoesOn) {
+    int calls = 0;
+    MouseHook().OnMouseMove = [&](TMouseHook*, TShiftState, int& X, int&) {
+        ++calls;
+        X += 100; // changed, and then the handler fails
+        throw std::runtime_error("Snap point out of reach");
+    };
+    MouseHook().SetActive(true);
+    testing::internal::CaptureStderr();
+    input.MoveTo({300, 300});
+    ASSERT_TRUE(ProcessEventsUntil([&] { return calls == 1; }));
+    input.MoveTo({310, 300});
+    ASSERT_TRUE(ProcessEventsUntil([&] { return calls == 2; }));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(input.PointerPosition(), QPoint(310, 300));
+    EXPECT_NE(said.find("Snap point out of reach"), std::string::npos) << said;
 }
 
 } // namespace
