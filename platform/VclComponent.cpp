@@ -10,12 +10,15 @@ TComponent::TComponent(TComponent* owner) : Owner_(owner) {
         Owner_->InsertComponent(this);
 }
 
-// Owned components go last-created first; each one leaves the owner's list in its own
-// destructor, so a component that something else (a parent widget) already freed is
-// never freed twice.
+// Owned components go last-created first, each through its before-destruction step as
+// the library frees them; each one leaves the owner's list in its own destructor, so a
+// component that something else (a parent widget) already freed is never freed twice.
 TComponent::~TComponent() {
-    while (!Components_.empty())
-        delete Components_.back();
+    while (!Components_.empty()) {
+        TComponent* component = Components_.back();
+        component->BeforeDestruction();
+        delete component;
+    }
     if (Owner_)
         Owner_->RemoveComponent(this);
 }

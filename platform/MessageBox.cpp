@@ -1,0 +1,72 @@
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <utility>
+#include <vector>
+
+namespace platform {
+namespace {
+constexpr std::uint32_t kButtonsMask = 0xF;
+constexpr std::uint32_t kIconMask = 0xF0;
+constexpr std::uint32_t kDefaultButtonMask = 0xF00;
+constexpr int kDefaultButtonShift = 8;
+
+using TButtonRow = std::vector<std::pair<QMessageBox::StandardButton, int>>;
+
+TButtonRow ButtonsFor(std::uint32_t flags) {
+    switch (flags & kButtonsMask) {
+    case MB_OKCANCEL:
+        return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_ABORTRETRYIGNORE:
+        return {{QMessageBox::Abort, IDABORT},
+                {QMessageBox::Retry, IDRETRY},
+                {QMessageBox::Ignore, IDIGNORE}};
+    case MB_YESNOCANCEL:
+        return {
+            {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_YESNO:
+        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+    case MB_RETRYCANCEL:
+        return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+    default:
+        return {{QMessageBox::Ok, IDOK}};
+    }
+}
+
+QMessageBox::Icon IconFor(std::uint32_t flags) {
+    switch (flags & kIconMask) {
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+} // namespace
+
+int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {
+    QMessageBox box(IconFor(flags), QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    const TButtonRow row = ButtonsFor(flags);
+    std::vector<QPushButton*> buttons;
+    for (const auto& [standard, answer] : row)
+        buttons.push_back(box.addButton(standard));
+    // A default button beyond the last button falls back to the first.
+    const std::size_t wanted = (flags & kDefaultButtonMask) >> kDefaultButtonShift;
+    box.setDefaultButton(buttons[wanted < buttons.size() ? wanted : 0]);
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return row[i].second;
+    // Closed without a button (only possible where no button stands for Esc).
+    return row.size() == 1 ? row.front().second : IDCANCEL;
+}
+
+} // namespace platform
