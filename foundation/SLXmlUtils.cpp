@@ -13,6 +13,10 @@ namespace {
 constexpr std::string_view kDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kIndentPerLevel = 2;
+// Entities and CDATA are decoded, but line breaks and tabs in values stay as they were
+// written: the writer escapes only the five markup characters, so a text holding a line
+// break must come back with that line break rather than a space.
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes;
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask
 constexpr const char* kCreateErrorFmt = "Cannot create file \"%s\". %s";
 constexpr const char* kWriteErrorFmt = "Cannot write file \"%s\". %s";
@@ -82,7 +86,7 @@ bool TSLXmlfn::Parse(std::istream& stream, pugi::xml_document& document) {
     const std::string data{std::istreambuf_iterator<char>(stream),
                            std::istreambuf_iterator<char>()};
     const pugi::xml_parse_result result =
-        document.load_buffer(data.data(), data.size(), pugi::parse_default, pugi::encoding_auto);
+        document.load_buffer(data.data(), data.size(), kParseOptions, pugi::encoding_auto);
     if (result.status == pugi::status_no_document_element)
         return false;
     if (!result)

@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <limits>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
@@ -323,7 +324,15 @@ template <class T> bool FromValue(const TPropValue& value, T& out) {
     } else if constexpr (std::is_enum_v<T> || std::is_integral_v<T>) {
         out = static_cast<T>(std::get<std::int64_t>(value));
     } else if constexpr (std::is_floating_point_v<T>) {
-        out = static_cast<T>(std::get<long double>(value));
+        // Beyond the type's range the value becomes an infinity of its sign, as the hardware
+        // would round it; spelled out because the plain conversion is undefined in C++.
+        const long double wide = std::get<long double>(value);
+        if (wide > std::numeric_limits<T>::max())
+            out = std::numeric_limits<T>::infinity();
+        else if (wide < std::numeric_limits<T>::lowest())
+            out = -std::numeric_limits<T>::infinity();
+        else
+            out = static_cast<T>(wide);
     } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, std::u16string>) {
         out = std::get<T>(value);
     } else if constexpr (std::is_same_v<T, std::wstring>) {

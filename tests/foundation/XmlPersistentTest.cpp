@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <unistd.h>
 
@@ -359,7 +360,7 @@ TEST_F(XmlPersistentTest, AConversionFailureStopsTheReadAtThatProperty) {
         try {
             shape.LoadFromStream(in);
             ADD_FAILURE() << "no error";
-        } catch (const EConvertError& error) {
+        } catch (const Exception& error) {
             EXPECT_STREQ(error.what(), row.message);
         }
         EXPECT_EQ(shape.Angle, 5.0f) << "earlier properties keep what was read";
@@ -368,6 +369,18 @@ TEST_F(XmlPersistentTest, AConversionFailureStopsTheReadAtThatProperty) {
         EXPECT_EQ(shape.UpdateCount(), 0);
         EXPECT_EQ(changes.Calls, 1);
     }
+}
+
+TEST_F(XmlPersistentTest, ANumberBeyondAPropertysRangeIsReadAsInfinity) {
+    // The settings model looks for such values and puts its defaults in their place.
+    TSampleFill fill;
+    std::istringstream in(R"(<X Width="-3.5E38"/>)");
+    fill.LoadFromStream(in);
+    EXPECT_EQ(fill.Width, -std::numeric_limits<float>::infinity());
+
+    std::istringstream largest(R"(<X Width="3.4E38"/>)");
+    fill.LoadFromStream(largest);
+    EXPECT_EQ(fill.Width, 3.4e38f);
 }
 
 TEST_F(XmlPersistentTest, EmptyTextsAndSetsAreValues) {
@@ -381,6 +394,35 @@ TEST_F(XmlPersistentTest, EmptyTextsAndSetsAreValues) {
     std::istringstream bracketed(R"(<X Styles="[ italic , Bold ]"/>)");
     shape.LoadFromStream(bracketed);
     EXPECT_EQ(shape.Styles, kBold | (1u << 1));
+}
+
+TEST_F(XmlPersistentTest, TextsComeBackAsTheyWereSaved) {
+    struct TTexts : TXmlPersistent {
+        std::string Plain;
+        std::u16string Wide;
+        static const TClassInfo& Info() {
+            static const TClassInfo info{
+                "TTexts",
+                &TXmlPersistent::StaticClassInfo(),
+                {Published("Plain", &TTexts::Plain), Published("Wide", &TTexts::Wide)}};
+            return info;
+        }
+        const TClassInfo& ClassInfo() const override { return Info(); }
+    };
+    const fs::path file = Folder / "texts.xml";
+    TTexts written;
+    written.Plain = "two\r\nlines\tand a tab, <&> \"quoted\" 'single' 测量";
+    written.Wide = u"wide \U0001D11E clef";
+    written.SaveToFile(file.string());
+    TTexts read;
+    read.LoadFromFile(file.string());
+    EXPECT_EQ(read.Plain, written.Plain);
+    EXPECT_EQ(read.Wide, written.Wide);
+
+    // A lone surrogate has no UTF-8 form; like a character a code page lacks it becomes "?".
+    written.Wide = std::u16string(u"a") + char16_t(0xD800) + u"b";
+    written.SaveToFile(file.string());
+    EXPECT_NE(ReadAll(file).find("Wide=\"a?b\""), std::string::npos);
 }
 
 TEST_F(XmlPersistentTest, TheDecimalSeparatorOfTheWriterMustMatchTheReader) {
