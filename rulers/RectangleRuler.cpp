@@ -1,9 +1,15 @@
 #include "rulers/RectangleRuler.h"
 
+#include "foundation/SLGDIPUtils.h"
+#include "platform/GPGraphics.h"
+#include "platform/GPGraphicsPath.h"
+#include "platform/GPPen.h"
 #include "platform/Screen.h"
+#include "rulers/RulerConsts.h"
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -25,6 +31,21 @@ constexpr float kScaleWalkBound = 100000.0f;
 // Below one pixel per centimetre the scale would be a smear; it also keeps the walk
 // from standing still on a zero or negative step.
 constexpr float kMinPixelsPerCentimeter = 1.0f;
+
+// The strip.
+constexpr float kDefaultLength = 500.0f;
+constexpr float kStripHeight = 64.0f;
+constexpr int kMinLength = 128;
+constexpr int kMinHeight = 64;
+constexpr float kResizeHandleInset = 32.0f; // from the right end, on the middle line
+
+// Text placement, local pixels.
+constexpr float kTopLabelY = 12.0f;     // top of the numbers under the top ticks
+constexpr float kBottomLabelGap = 10.0f; // numbers end this far above the bottom edge
+constexpr float kCaptionX = 6.0f;
+
+constexpr double kSnapRayLength = 3000.0; // px from the middle of the strip
+constexpr float kSnapGap = 2.0f;          // px outside the outline
 
 // Nearest integer, halves to the even neighbour (the default floating-point mode).
 int RoundHalfEven(long double value) {
@@ -81,4 +102,120 @@ TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleA
         pos = static_cast<float>(pos + ppcm);
     }
     return layout;
+}
+
+TScaleLabelMeasure MeasureScaleLabels(TGPGraphics& graphics, const TGPFont& font) {
+    return [&graphics, &font](const std::string& text) {
+        const TGPSizeF size = TSLGDIPfn::MeasureText(text, graphics, font, nullptr);
+        return TScaleLabelBox{RoundHalfEven(size.Width), RoundHalfEven(size.Height)};
+    };
+}
+
+// ---------------------------------------------------------------------------------------
+
+TRectangleRuler::TRectangleRuler() { TRectangleRuler::SetSize(kDefaultLength, kStripHeight); }
+
+const TClassInfo& TRectangleRuler::StaticClassInfo() {
+    static const TClassInfo info{"TRectangleRuler", &TBaseRuler::StaticClassInfo(), {},
+                                 Factory<TRectangleRuler>()};
+    return info;
+}
+
+void TRectangleRuler::ReadFromXmlNode(pugi::xml_node node) {
+    TBaseRuler::ReadFromXmlNode(node);
+    SetSize(Width, kStripHeight); // a stored height is never used
+}
+
+void TRectangleRuler::SetSize(float AWidth, float /*AHeight*/) {
+    TBaseRuler::SetSize(AWidth, kStripHeight);
+}
+
+TGPPoint TRectangleRuler::GetMinSize() const { return {kMinLength, kMinHeight}; }
+
+TGPPointF TRectangleRuler::GetOrigin() const { return {0, 0}; }
+
+TGPPointF TRectangleRuler::GetResizeHandle() const {
+    return {Width - kResizeHandleInset, Height / 2};
+}
+
+void TRectangleRuler::GetOutline(TGPGraphicsPath& path) const {
+    path.AddRectangle(TGPRectF(0, 0, Width, Height));
+}
+
+void TRectangleRuler::DrawBackground(TGPGraphics& graphics) {
+    // The drawn frame lies one pixel inside the outline on the right and at the bottom,
+    // so its 1 px line stays within the clipped and hit-tested area.
+    const TGPRectF frame(0, 0, Width - 1, Height - 1);
+    graphics.FillRectangle(*Brush, frame);
+    graphics.DrawRectangle(*Pen, frame);
+}
+
+TScaleLayout TRectangleRuler::ScaleLayout(const TScaleLabelMeasure& measure) const {
+    return WalkCentimeterScale(Width, PixelsPerCm, TScaleAxis::Horizontal, measure);
+}
+
+void TRectangleRuler::DrawScale(TGPGraphics& graphics) {
+    TBaseRuler::DrawScale(graphics);
+    const TGPFont& font = Font->GetFont();
+    const TGPBrush& textBrush = Font->Brush()->GetBrush();
+    const TScaleLayout layout = ScaleLayout(MeasureScaleLabels(graphics, font));
+
+    // Ticks hang from the top edge and stand on the bottom edge.
+    for (const TScaleTick& tick : layout.Ticks) {
+        const float x = static_cast<float>(tick.Position);
+        graphics.DrawLine(*Pen, x, 0, x, tick.Length);
+        graphics.DrawLine(*Pen, x, Height - tick.Length, x, Height - 1);
+    }
+    // Numbers read upright in the local frame: one row above the bottom ticks, one below
+    // the top ticks. The half width is a float half of the rounded width.
+    for (const TScaleLabel& label : layout.Labels) {
+        const float x = label.Position - label.Box.Width / 2.0f;
+        graphics.DrawString(label.Text, font, TGPPointF(x, Height - kBottomLabelGap - label.Box.Height),
+                            textBrush);
+        graphics.DrawString(label.Text, font, TGPPointF(x, kTopLabelY), textBrush);
+    }
+
+    const std::string& caption = AppStr().CentimeterUnitName;
+    const TGPSizeF captionSize = TSLGDIPfn::MeasureText(caption, graphics, font, nullptr);
+    graphics.DrawString(caption, font, TGPPointF(kCaptionX, (Height - captionSize.Height) / 2),
+                        textBrush);
+}
+
+TGPPointF TRectangleRuler::SnapPoint(const TGPPointF& P) const {
+    // The ray from the middle of the strip through P picks the edge; P then drops at right
+    // angles onto the line 2 px outside it. Each corner belongs to the edge that ends
+    // there (a segment holds its direction end, not its origin).
+    TSLSegmentF ray;
+    ray.SetOrigin({Width / 2, Height / 2});
+    ray.SetDirection(P);
+    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
+
+    struct TEdge {
+        TGPPointF From, To;
+    };
+    const TEdge edges[] = {
+        {{0, 0}, {Width, 0}},           // top
+        {{Width, 0}, {Width, Height}},  // right
+        {{Width, Height}, {0, Height}}, // bottom
+        {{0, Height}, {0, 0}},          // left
+    };
+    TSLSegmentF side;
+    for (size_t i = 0; i < std::size(edges); ++i) {
+        side.SetOrigin(edges[i].From);
+        side.SetDirection(edges[i].To);
+        TGPPointF crossing;
+        if (!side.Intersect(ray, crossing) || !ray.IsOnSegment(crossing))
+            continue;
+        switch (i) {
+        case 0:
+            return {P.X, -kSnapGap};
+        case 1:
+            return {Width + kSnapGap, P.Y};
+        case 2:
+            return {P.X, Height + kSnapGap};
+        default:
+            return {-kSnapGap, P.Y};
+        }
+    }
+    return P; // the ray ends before it leaves a very long ruler
 }

@@ -7,6 +7,8 @@
 // measured from its corner; they start at -1 (the first tick lies just outside the
 // body and is clipped away).
 
+#include "rulers/BaseRuler.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +55,10 @@ struct TScaleLayout {
 
 using TScaleLabelMeasure = std::function<TScaleLabelBox(const std::string& text)>;
 
+// Measures labels as they will be drawn: in font on graphics, without a string format,
+// each side of the box rounded to the nearest pixel.
+TScaleLabelMeasure MeasureScaleLabels(TGPGraphics& graphics, const TGPFont& font);
+
 // Walks one graduated edge from -1 while the centimetre position stays below limit.
 // Per centimetre: a 10 px tick, a label (centred on the tick; placed only when it
 // starts more than 2 px beyond the previous placed label, drawn only when it also
@@ -63,3 +69,40 @@ using TScaleLabelMeasure = std::function<TScaleLabelBox(const std::string& text)
 // to it), so a damaged size cannot make a paint hang or exhaust memory.
 TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleAxis axis,
                                  const TScaleLabelMeasure& measure);
+
+// ---------------------------------------------------------------------------------------
+// The straight ruler: a strip 64 px high, graduated along both long edges.
+//
+// Local frame: x from the left end (0) to the right end (Width), y from the top edge (0)
+// down to the bottom edge (Height). The pivot is the top-left corner (0, 0).
+
+class TRectangleRuler : public TBaseRuler {
+public:
+    TRectangleRuler();
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+    // Reads the saved placement, then forces the strip's height (and minimum width).
+    void ReadFromXmlNode(pugi::xml_node node) override;
+
+    TGPPointF SnapPoint(const TGPPointF& P) const override;
+    void GetOutline(TGPGraphicsPath& path) const override;
+    TGPPointF GetResizeHandle() const override;
+    TGPPointF GetOrigin() const override;
+    void DrawBackground(TGPGraphics& graphics) override;
+    void DrawScale(TGPGraphics& graphics) override;
+    TGPPoint GetMinSize() const override;
+    // The height is always the strip's; only the width follows the request.
+    void SetSize(float AWidth, float AHeight) override;
+
+    // Where the ticks and numbers of both edges go for the present width.
+    TScaleLayout ScaleLayout(const TScaleLabelMeasure& measure) const;
+
+    // Pixels per centimetre of the scale: the screen's when the ruler was made.
+    float GetPixelsPerCentimeter() const { return PixelsPerCm; }
+    void SetPixelsPerInch(int pixelsPerInch) { PixelsPerCm = PixelsPerCentimeter(pixelsPerInch); }
+
+private:
+    float PixelsPerCm = ScreenPixelsPerCentimeter();
+};

@@ -1,0 +1,214 @@
+#include "rulers/ProtractorRuler.h"
+
+#include "foundation/SLGDIPUtils.h"
+#include "platform/GPGraphics.h"
+#include "platform/GPGraphicsPath.h"
+#include "platform/GPMatrix.h"
+#include "platform/GPPen.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr float kDefaultSide = 500.0f;
+constexpr int kMinSide = 300;
+constexpr float kResizeHandleInset = 72.0f; // from the rim, on the horizontal diameter
+
+// The half circle's arc runs 4 degrees past each end of the diameter; the chord between
+// its ends is the straight edge.
+constexpr float kHalfArcStart = 176.0f;
+constexpr float kHalfArcSweep = 188.0f;
+constexpr long double kChordDegrees = 4.0L;
+constexpr float kFullArcStart = 0.0f;
+constexpr float kFullArcSweep = 360.0f;
+
+constexpr long double kInnerCircleDegrees = 8.0L; // sin of it times R: the inner radius
+
+constexpr int kHalfFirstDegree = 180;
+constexpr int kHalfLastDegree = 360;
+constexpr int kFullDegrees = 360;
+constexpr int kLabelStep = 10;
+constexpr int kLongTickStep = 5;
+constexpr float kLongTickLength = 20.0f;  // px, every 5 degrees
+constexpr float kShortTickLength = 10.0f; // px, every degree
+constexpr float kLabelInset = 20.0f;      // px between the rim and a label's outer side
+
+constexpr double kSnapRayLength = 3000.0; // px, longer than any radius the walk draws
+constexpr float kSnapGap = 2.0f;          // px outside the outline
+
+long double DegreesToRadians(long double degrees) {
+    return degrees * std::numbers::pi_v<long double> / 180.0L;
+}
+
+} // namespace
+
+std::vector<TDegreeTick> WalkDegreeScale(bool halfCircle) {
+    const int first = halfCircle ? kHalfFirstDegree : 0;
+    const int last = halfCircle ? kHalfLastDegree : kFullDegrees - 1;
+    std::vector<TDegreeTick> ticks;
+    ticks.reserve(last - first + 1);
+    for (int degree = first; degree <= last; ++degree) {
+        TDegreeTick tick{degree, TDegreeTickKind::One, {}};
+        if (degree % kLabelStep == 0) {
+            tick.Kind = TDegreeTickKind::Labelled;
+            tick.Label = std::to_string(kFullDegrees - degree);
+        } else if (degree % kLongTickStep == 0) {
+            tick.Kind = TDegreeTickKind::Five;
+        }
+        ticks.push_back(std::move(tick));
+    }
+    return ticks;
+}
+
+float InnerCircleRadius(float width) {
+    return static_cast<float>(std::sin(DegreesToRadians(kInnerCircleDegrees)) * width / 2);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TProtractorRuler::TProtractorRuler() {
+    TProtractorRuler::SetSize(kDefaultSide, kDefaultSide);
+    IsHalfCircle = true;
+}
+
+const TClassInfo& TProtractorRuler::StaticClassInfo() {
+    static const TClassInfo info{"TProtractorRuler", &TBaseRuler::StaticClassInfo(), {},
+                                 Factory<TProtractorRuler>()};
+    return info;
+}
+
+void TProtractorRuler::SetSize(float AWidth, float AHeight) {
+    const float side = static_cast<float>((static_cast<long double>(AWidth) + AHeight) / 2);
+    TBaseRuler::SetSize(side, side);
+}
+
+TGPPoint TProtractorRuler::GetMinSize() const { return {kMinSide, kMinSide}; }
+
+TGPPointF TProtractorRuler::GetOrigin() const { return {Width / 2, Height / 2}; }
+
+TGPPointF TProtractorRuler::GetResizeHandle() const {
+    return {Width - kResizeHandleInset, Height / 2};
+}
+
+float TProtractorRuler::ChordY() const {
+    const long double radius = Width / 2.0L;
+    return static_cast<float>(Height / 2.0L + radius * std::sin(DegreesToRadians(kChordDegrees)));
+}
+
+void TProtractorRuler::GetOutline(TGPGraphicsPath& path) const {
+    if (IsHalfCircle)
+        path.AddArc(0, 0, Width, Height, kHalfArcStart, kHalfArcSweep);
+    else
+        path.AddArc(0, 0, Width, Height, kFullArcStart, kFullArcSweep);
+    path.CloseFigure();
+}
+
+void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
+    TBaseRuler::DrawBackground(graphics);
+    TGPGraphicsPath outline(TFillMode::Alternate);
+    GetOutline(outline);
+    graphics.FillPath(*Brush, outline);
+    graphics.SetSmoothingMode(TSmoothingMode::AntiAlias);
+    graphics.DrawPath(*Pen, outline);
+    // The clip stays: the handles drawn next are cut to the body as well.
+    graphics.SetClip(outline, TCombineMode::Replace);
+    graphics.DrawLine(*Pen, 0, Height / 2, Width, Height / 2);
+    graphics.DrawLine(*Pen, Width / 2, 0, Width / 2, Height);
+}
+
+void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
+    TBaseRuler::DrawScale(graphics);
+
+    // The inner circle; nothing of the scale enters it (the upper half of it on the
+    // half circle). The paint sequence resets the clip after the scale.
+    const float innerRadius = InnerCircleRadius(Width);
+    TGPGraphicsPath inner(TFillMode::Alternate);
+    const TGPRectF innerBox(Width / 2 - innerRadius, Height / 2 - innerRadius, 2 * innerRadius,
+                            2 * innerRadius);
+    if (IsHalfCircle)
+        inner.AddArc(innerBox, 180.0f, 180.0f);
+    else
+        inner.AddArc(innerBox, 0.0f, 360.0f);
+    graphics.DrawPath(*Pen, inner);
+    graphics.SetClip(inner, TCombineMode::Exclude);
+
+    // Each tick is drawn along +x of a frame centred on C and turned to its direction.
+    const TGPGraphicsState state = graphics.Save();
+    graphics.TranslateTransform(Width / 2, Height / 2, TMatrixOrder::Prepend);
+    TGPMatrix centred;
+    graphics.GetTransform(centred);
+
+    const float rim = Width / 2;
+    TGPStringFormat format(0, LANG_NEUTRAL);
+    format.SetFormatFlags(StringFormatFlagsDirectionVertical);
+    const TGPFont& font = Font->GetFont();
+    const TGPBrush& textBrush = Font->Brush().GetBrush();
+
+    for (const TDegreeTick& tick : WalkDegreeScale(IsHalfCircle)) {
+        TGPMatrix turned(centred);
+        turned.Rotate(static_cast<float>(tick.Degree), TMatrixOrder::Prepend);
+        graphics.SetTransform(turned);
+        switch (tick.Kind) {
+        case TDegreeTickKind::Labelled: {
+            // The radius line runs to the centre; the clip stops it at the inner circle.
+            graphics.DrawLine(*Pen, rim, 0, 0, 0);
+            const TGPSizeF size = TSLGDIPfn::MeasureText(tick.Label, graphics, font, &format);
+            const TGPRectF box(rim - kLabelInset - size.Width, -size.Height / 2, size.Width,
+                               size.Height);
+            graphics.FillRectangle(*Brush, box);
+            graphics.DrawString(tick.Label, font, TGPPointF(box.X, box.Y), &format, textBrush);
+            break;
+        }
+        case TDegreeTickKind::Five:
+            graphics.DrawLine(*Pen, rim, 0, rim - kLongTickLength, 0);
+            break;
+        case TDegreeTickKind::One:
+            graphics.DrawLine(*Pen, rim, 0, rim - kShortTickLength, 0);
+            break;
+        }
+    }
+    graphics.Restore(state);
+}
+
+TGPPointF TProtractorRuler::SnapPoint(const TGPPointF& P) const {
+    const TGPPointF centre = GetOrigin();
+    const float radius = Width / 2;
+
+    // The ray from the centre through P. At the centre itself there is no direction;
+    // the zero-length line then yields (0, 0), towards the box's top-left corner.
+    TSLSegmentF ray;
+    ray.SetOrigin(centre);
+    ray.SetDirection(P);
+    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
+
+    if (IsHalfCircle) {
+        const long double halfChord = radius * std::cos(DegreesToRadians(kChordDegrees));
+        const float chordY = ChordY();
+        TSLSegmentF chord;
+        chord.SetOrigin({static_cast<float>(radius - halfChord), chordY});
+        chord.SetDirection({static_cast<float>(Width - radius + halfChord), chordY});
+        TGPPointF crossing;
+        if (chord.Intersect(ray, crossing) && ray.IsOnSegment(crossing))
+            return {P.X, chordY + kSnapGap}; // straight down (or up) onto the chord
+    }
+    return ray.PointAtDistance(radius + kSnapGap);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TProtractorRuler180::TProtractorRuler180() { IsHalfCircle = true; }
+
+const TClassInfo& TProtractorRuler180::StaticClassInfo() {
+    static const TClassInfo info{"TProtractorRuler180", &TProtractorRuler::StaticClassInfo(), {},
+                                 Factory<TProtractorRuler180>()};
+    return info;
+}
+
+TProtractorRuler360::TProtractorRuler360() { IsHalfCircle = false; }
+
+const TClassInfo& TProtractorRuler360::StaticClassInfo() {
+    static const TClassInfo info{"TProtractorRuler360", &TProtractorRuler::StaticClassInfo(), {},
+                                 Factory<TProtractorRuler360>()};
+    return info;
+}
