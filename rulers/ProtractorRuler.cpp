@@ -34,6 +34,8 @@ constexpr float kLongTickLength = 20.0f;  // px, every 5 degrees
 constexpr float kShortTickLength = 10.0f; // px, every degree
 constexpr float kLabelInset = 20.0f;      // px between the rim and a label's outer side
 
+constexpr std::uint16_t kNeutralLanguage = 0; // labels are plain digits
+
 constexpr double kSnapRayLength = 3000.0; // px, longer than any radius the walk draws
 constexpr float kSnapGap = 2.0f;          // px outside the outline
 
@@ -109,7 +111,7 @@ void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
     TGPGraphicsPath outline(TFillMode::Alternate);
     GetOutline(outline);
     graphics.FillPath(*Brush, outline);
-    graphics.SetSmoothingMode(TSmoothingMode::AntiAlias);
+    graphics.SetSmoothingMode(SmoothingModeAntiAlias);
     graphics.DrawPath(*Pen, outline);
     // The clip stays: the handles drawn next are cut to the body as well.
     graphics.SetClip(outline, TCombineMode::Replace);
@@ -134,13 +136,13 @@ void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     graphics.SetClip(inner, TCombineMode::Exclude);
 
     // Each tick is drawn along +x of a frame centred on C and turned to its direction.
-    const TGPGraphicsState state = graphics.Save();
+    const TGraphicsState state = graphics.Save();
     graphics.TranslateTransform(Width / 2, Height / 2, TMatrixOrder::Prepend);
     TGPMatrix centred;
     graphics.GetTransform(centred);
 
     const float rim = Width / 2;
-    TGPStringFormat format(0, LANG_NEUTRAL);
+    TGPStringFormat format(0, kNeutralLanguage);
     format.SetFormatFlags(StringFormatFlagsDirectionVertical);
     const TGPFont& font = Font->GetFont();
     const TGPBrush& textBrush = Font->Brush().GetBrush();

@@ -85,7 +85,7 @@ void TTriangleRuler::DrawBackground(TGPGraphics& graphics) {
     widener.SetAlignment(TPenAlignment::Inset);
     band.Widen(widener, nullptr, TGPGraphicsPath::DefaultFlatness);
     graphics.FillPath(*Brush, band);
-    graphics.SetSmoothingMode(TSmoothingMode::AntiAlias);
+    graphics.SetSmoothingMode(SmoothingModeAntiAlias);
     graphics.DrawPath(*Pen, band);
 }
 
