@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -52,27 +53,26 @@ template <class TRuler> void BM_HookMouseMove(benchmark::State& state, bool near
     }
 }
 
+template <class TRuler> void Register(const std::string& name) {
+    benchmark::RegisterBenchmark(("Paint/" + name).c_str(), BM_Paint<TRuler>)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("HookMouseMove/" + name + "/near").c_str(),
+                                 BM_HookMouseMove<TRuler>, true);
+    benchmark::RegisterBenchmark(("HookMouseMove/" + name + "/far").c_str(),
+                                 BM_HookMouseMove<TRuler>, false);
+}
+
 } // namespace
-
-BENCHMARK(BM_Paint<TRectangleRuler>)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Paint<TTriangleRuler>)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Paint<TProtractorRuler180>)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Paint<TProtractorRuler360>)->Unit(benchmark::kMicrosecond);
-
-BENCHMARK_CAPTURE(BM_HookMouseMove<TRectangleRuler>, near, true);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TRectangleRuler>, far, false);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TTriangleRuler>, near, true);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TTriangleRuler>, far, false);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TProtractorRuler180>, near, true);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TProtractorRuler180>, far, false);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TProtractorRuler360>, near, true);
-BENCHMARK_CAPTURE(BM_HookMouseMove<TProtractorRuler360>, far, false);
 
 int main(int argc, char** argv) {
     // Fonts and painting need an application object; no window is shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Register<TRectangleRuler>("RectangleRuler");
+    Register<TTriangleRuler>("TriangleRuler");
+    Register<TProtractorRuler180>("ProtractorRuler180");
+    Register<TProtractorRuler360>("ProtractorRuler360");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

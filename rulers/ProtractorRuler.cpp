@@ -1,5 +1,6 @@
 #include "rulers/ProtractorRuler.h"
 
+#include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPGraphics.h"
 #include "platform/GPGraphicsPath.h"
@@ -10,6 +11,13 @@
 #include <numbers>
 
 namespace {
+
+// The point at distance (pixels) from a line's origin towards its direction point.
+TGPPointF PointAt(const TSLLineF& line, double distance) {
+    TGPPointF point;
+    line.PointAtDistance(distance, point);
+    return point;
+}
 
 constexpr float kDefaultSide = 500.0f;
 constexpr int kMinSide = 300;
@@ -145,7 +153,7 @@ void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     TGPStringFormat format(0, kNeutralLanguage);
     format.SetFormatFlags(StringFormatFlagsDirectionVertical);
     const TGPFont& font = Font->GetFont();
-    const TGPBrush& textBrush = Font->Brush().GetBrush();
+    const TGPBrush& textBrush = Font->Brush()->GetBrush();
 
     for (const TDegreeTick& tick : WalkDegreeScale(IsHalfCircle)) {
         TGPMatrix turned(centred);
@@ -182,7 +190,7 @@ TGPPointF TProtractorRuler::SnapPoint(const TGPPointF& P) const {
     TSLSegmentF ray;
     ray.SetOrigin(centre);
     ray.SetDirection(P);
-    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
+    ray.SetDirection(PointAt(ray, kSnapRayLength));
 
     if (IsHalfCircle) {
         const long double halfChord = radius * std::cos(DegreesToRadians(kChordDegrees));
@@ -194,7 +202,7 @@ TGPPointF TProtractorRuler::SnapPoint(const TGPPointF& P) const {
         if (chord.Intersect(ray, crossing) && ray.IsOnSegment(crossing))
             return {P.X, chordY + kSnapGap}; // straight down (or up) onto the chord
     }
-    return ray.PointAtDistance(radius + kSnapGap);
+    return PointAt(ray, radius + kSnapGap);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "rulers/RectangleRuler.h"
 
+#include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPGraphics.h"
 #include "platform/GPGraphicsPath.h"
@@ -12,6 +13,13 @@
 #include <iterator>
 
 namespace {
+
+// The point at distance (pixels) from a line's origin towards its direction point.
+TGPPointF PointAt(const TSLLineF& line, double distance) {
+    TGPPointF point;
+    line.PointAtDistance(distance, point);
+    return point;
+}
 
 // One inch is 2.54 cm; the scale uses the rounded 39.37 inches per metre.
 constexpr long double kInchesPerMeter = 39.37L;
@@ -188,7 +196,7 @@ TGPPointF TRectangleRuler::SnapPoint(const TGPPointF& P) const {
     TSLSegmentF ray;
     ray.SetOrigin({Width / 2, Height / 2});
     ray.SetDirection(P);
-    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
+    ray.SetDirection(PointAt(ray, kSnapRayLength));
 
     struct TEdge {
         TGPPointF From, To;

@@ -1,5 +1,6 @@
 #include "rulers/TriangleRuler.h"
 
+#include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPGraphics.h"
 #include "platform/GPGraphicsPath.h"
@@ -9,6 +10,13 @@
 #include <array>
 
 namespace {
+
+// The point at distance (pixels) from a line's origin towards its direction point.
+TGPPointF PointAt(const TSLLineF& line, double distance) {
+    TGPPointF point;
+    line.PointAtDistance(distance, point);
+    return point;
+}
 
 constexpr float kDefaultWidth = 500.0f;
 constexpr float kDefaultHeight = 250.0f;
@@ -33,7 +41,7 @@ TGPPointF PointTowards(const TGPPointF& from, const TGPPointF& to, double distan
     TSLSegmentF segment;
     segment.SetOrigin(from);
     segment.SetDirection(to);
-    return segment.PointAtDistance(distance);
+    return PointAt(segment, distance);
 }
 
 } // namespace
@@ -141,7 +149,7 @@ TGPPointF TTriangleRuler::SnapPoint(const TGPPointF& P) const {
     const TGPPointF centre = ray.GetMidPoint();
     ray.SetOrigin(centre);
     ray.SetDirection(P);
-    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
+    ray.SetDirection(PointAt(ray, kSnapRayLength));
 
     // The legs drop P at right angles to 2 px outside them; the hypotenuse moves it
     // along the ray to 2 px beyond. Each corner belongs to the side that ends there.
@@ -154,7 +162,7 @@ TGPPointF TTriangleRuler::SnapPoint(const TGPPointF& P) const {
     side.SetOrigin({Width, 0});
     side.SetDirection({0, Height});
     if (side.Intersect(ray, crossing) && ray.IsOnSegment(crossing))
-        return ray.PointAtDistance(TSLGDIPfn::Distance(centre, crossing) + kSnapGap);
+        return PointAt(ray, TSLGDIPfn::Distance(centre, crossing) + kSnapGap);
     side.SetOrigin({0, Height});
     side.SetDirection({0, 0});
     if (side.Intersect(ray, crossing) && ray.IsOnSegment(crossing))
