@@ -32,10 +32,6 @@ constexpr float kMillimeterTickLength = 5.0f;
 constexpr int kMillimetersPerCentimeter = 10;
 constexpr int kLabelGap = 2; // a label must start more than this beyond the previous one
 
-// The longest stretch a walk covers, in pixels: far beyond any desktop, small enough
-// that a paint stays quick whatever size a settings file claims.
-constexpr float kScaleWalkBound = 100000.0f;
-
 // Below one pixel per centimetre the scale would be a smear; it also keeps the walk
 // from standing still on a zero or negative step.
 constexpr float kMinPixelsPerCentimeter = 1.0f;
@@ -77,7 +73,7 @@ TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleA
     TScaleLayout layout;
     if (std::isnan(limit) || !(pixelsPerCentimeter >= kMinPixelsPerCentimeter))
         return layout;
-    limit = std::min(limit, kScaleWalkBound);
+    limit = std::min(limit, kMaxScaleLength);
 
     const long double ppcm = pixelsPerCentimeter;
     float pos = kScaleStart;

@@ -65,7 +65,7 @@ TScaleLabelMeasure MeasureScaleLabels(TGPGraphics& graphics, const TGPFont& font
 // ends short of limit), an 8 px half tick and nine 5 px millimetre ticks. The running
 // position is a single and accumulates its own rounding, like the ticks on screen.
 //
-// The walk never runs beyond kScaleWalkBound (a larger or non-finite limit is cut
+// The walk never runs beyond kMaxScaleLength (a larger or non-finite limit is cut
 // to it), so a damaged size cannot make a paint hang or exhaust memory.
 TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleAxis axis,
                                  const TScaleLabelMeasure& measure);

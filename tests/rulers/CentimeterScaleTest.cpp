@@ -128,8 +128,9 @@ TEST(CentimeterScaleTest, VerticalScaleSpacesLabelsByHeight) {
 
 TEST(CentimeterScaleTest, DamagedLengthsStayBounded) {
     const float ppcm = PixelsPerCentimeter(96);
-    // 11 ticks per centimetre over at most 100000 px (no desktop is wider).
-    const size_t boundedTicks = 11 * (static_cast<size_t>(std::ceil(100001 / ppcm)) + 1);
+    // One centimetre tick, one half tick and nine millimetre ticks per step.
+    const size_t boundedTicks =
+        11 * (static_cast<size_t>(std::ceil((kMaxScaleLength + 1) / ppcm)) + 1);
     for (float limit : {1.0e9f, 1.0e30f, INFINITY}) {
         const TScaleLayout layout =
             WalkCentimeterScale(limit, ppcm, TScaleAxis::Horizontal, FixedBox(7, 14));
