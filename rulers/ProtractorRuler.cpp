@@ -1,5 +1,6 @@
 #include "rulers/ProtractorRuler.h"
 
+#include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPGraphics.h"
@@ -83,8 +84,8 @@ TProtractorRuler::TProtractorRuler() {
 }
 
 const TClassInfo& TProtractorRuler::StaticClassInfo() {
-    static const TClassInfo info{"TProtractorRuler", &TBaseRuler::StaticClassInfo(), {},
-                                 Factory<TProtractorRuler>()};
+    static const TClassInfo info{
+        "TProtractorRuler", &TBaseRuler::StaticClassInfo(), {}, Factory<TProtractorRuler>()};
     return info;
 }
 
@@ -93,9 +94,13 @@ void TProtractorRuler::SetSize(float AWidth, float AHeight) {
     TBaseRuler::SetSize(side, side);
 }
 
-TGPPoint TProtractorRuler::GetMinSize() const { return {kMinSide, kMinSide}; }
+TGPPoint TProtractorRuler::GetMinSize() const {
+    return {kMinSide, kMinSide};
+}
 
-TGPPointF TProtractorRuler::GetOrigin() const { return {Width / 2, Height / 2}; }
+TGPPointF TProtractorRuler::GetOrigin() const {
+    return {Width / 2, Height / 2};
+}
 
 TGPPointF TProtractorRuler::GetResizeHandle() const {
     return {Width - kResizeHandleInset, Height / 2};
@@ -143,40 +148,46 @@ void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     graphics.DrawPath(*Pen, inner);
     graphics.SetClip(inner, TCombineMode::Exclude);
 
-    // Each tick is drawn along +x of a frame centred on C and turned to its direction.
+    // All ticks in one path, in a frame centred on C: a tick at d degrees runs inwards
+    // from the rim point at that direction. The 10-degree lines run to the centre; the
+    // clip stops them at the inner circle.
     const TGraphicsState state = graphics.Save();
     graphics.TranslateTransform(Width / 2, Height / 2, TMatrixOrder::Prepend);
-    TGPMatrix centred;
-    graphics.GetTransform(centred);
-
     const float rim = Width / 2;
+    const std::vector<TDegreeTick> scale = WalkDegreeScale(IsHalfCircle);
+    TGPGraphicsPath ticks;
+    for (const TDegreeTick& tick : scale) {
+        const long double angle = DegreesToRadians(tick.Degree);
+        const long double dx = std::cos(angle), dy = std::sin(angle);
+        const float inner = tick.Kind == TDegreeTickKind::Labelled ? 0.0f
+                            : tick.Kind == TDegreeTickKind::Five   ? rim - kLongTickLength
+                                                                   : rim - kShortTickLength;
+        ticks.StartFigure();
+        ticks.AddLine(static_cast<float>(rim * dx), static_cast<float>(rim * dy),
+                      static_cast<float>(inner * dx), static_cast<float>(inner * dy));
+    }
+    graphics.DrawPath(*Pen, ticks);
+
+    // Each number is laid out along +x of the frame turned to its tick, running from the
+    // rim inwards (vertical text, turned a quarter), its outer side 20 px inside the rim.
+    // Its box is filled first and covers the radius line underneath.
     TGPStringFormat format(0, kNeutralLanguage);
     format.SetFormatFlags(StringFormatFlagsDirectionVertical);
     const TGPFont& font = Font->GetFont();
     const TGPBrush& textBrush = Font->Brush()->GetBrush();
-
-    for (const TDegreeTick& tick : WalkDegreeScale(IsHalfCircle)) {
+    TGPMatrix centred;
+    graphics.GetTransform(centred);
+    for (const TDegreeTick& tick : scale) {
+        if (tick.Kind != TDegreeTickKind::Labelled)
+            continue;
         TGPMatrix turned(centred);
         turned.Rotate(static_cast<float>(tick.Degree), TMatrixOrder::Prepend);
         graphics.SetTransform(turned);
-        switch (tick.Kind) {
-        case TDegreeTickKind::Labelled: {
-            // The radius line runs to the centre; the clip stops it at the inner circle.
-            graphics.DrawLine(*Pen, rim, 0, 0, 0);
-            const TGPSizeF size = TSLGDIPfn::MeasureText(tick.Label, graphics, font, &format);
-            const TGPRectF box(rim - kLabelInset - size.Width, -size.Height / 2, size.Width,
-                               size.Height);
-            graphics.FillRectangle(*Brush, box);
-            graphics.DrawString(tick.Label, font, TGPPointF(box.X, box.Y), &format, textBrush);
-            break;
-        }
-        case TDegreeTickKind::Five:
-            graphics.DrawLine(*Pen, rim, 0, rim - kLongTickLength, 0);
-            break;
-        case TDegreeTickKind::One:
-            graphics.DrawLine(*Pen, rim, 0, rim - kShortTickLength, 0);
-            break;
-        }
+        const TGPSizeF size = TSLGDIPfn::MeasureText(tick.Label, graphics, font, &format);
+        const TGPRectF box(rim - kLabelInset - size.Width, -size.Height / 2, size.Width,
+                           size.Height);
+        graphics.FillRectangle(*Brush, box);
+        graphics.DrawString(tick.Label, font, TGPPointF(box.X, box.Y), &format, textBrush);
     }
     graphics.Restore(state);
 }
@@ -207,18 +218,26 @@ TGPPointF TProtractorRuler::SnapPoint(const TGPPointF& P) const {
 
 // ---------------------------------------------------------------------------------------
 
-TProtractorRuler180::TProtractorRuler180() { IsHalfCircle = true; }
+TProtractorRuler180::TProtractorRuler180() {
+    IsHalfCircle = true;
+}
 
 const TClassInfo& TProtractorRuler180::StaticClassInfo() {
-    static const TClassInfo info{"TProtractorRuler180", &TProtractorRuler::StaticClassInfo(), {},
+    static const TClassInfo info{"TProtractorRuler180",
+                                 &TProtractorRuler::StaticClassInfo(),
+                                 {},
                                  Factory<TProtractorRuler180>()};
     return info;
 }
 
-TProtractorRuler360::TProtractorRuler360() { IsHalfCircle = false; }
+TProtractorRuler360::TProtractorRuler360() {
+    IsHalfCircle = false;
+}
 
 const TClassInfo& TProtractorRuler360::StaticClassInfo() {
-    static const TClassInfo info{"TProtractorRuler360", &TProtractorRuler::StaticClassInfo(), {},
+    static const TClassInfo info{"TProtractorRuler360",
+                                 &TProtractorRuler::StaticClassInfo(),
+                                 {},
                                  Factory<TProtractorRuler360>()};
     return info;
 }

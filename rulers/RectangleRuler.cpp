@@ -1,5 +1,6 @@
 #include "rulers/RectangleRuler.h"
 
+#include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPGraphics.h"
@@ -44,7 +45,7 @@ constexpr int kMinHeight = 64;
 constexpr float kResizeHandleInset = 32.0f; // from the right end, on the middle line
 
 // Text placement, local pixels.
-constexpr float kTopLabelY = 12.0f;     // top of the numbers under the top ticks
+constexpr float kTopLabelY = 12.0f;      // top of the numbers under the top ticks
 constexpr float kBottomLabelGap = 10.0f; // numbers end this far above the bottom edge
 constexpr float kCaptionX = 6.0f;
 
@@ -108,6 +109,11 @@ TScaleLayout WalkCentimeterScale(float limit, float pixelsPerCentimeter, TScaleA
     return layout;
 }
 
+void AddStroke(TGPGraphicsPath& path, const TGPPointF& from, const TGPPointF& to) {
+    path.StartFigure();
+    path.AddLine(from, to);
+}
+
 TScaleLabelMeasure MeasureScaleLabels(TGPGraphics& graphics, const TGPFont& font) {
     return [&graphics, &font](const std::string& text) {
         const TGPSizeF size = TSLGDIPfn::MeasureText(text, graphics, font, nullptr);
@@ -117,11 +123,13 @@ TScaleLabelMeasure MeasureScaleLabels(TGPGraphics& graphics, const TGPFont& font
 
 // ---------------------------------------------------------------------------------------
 
-TRectangleRuler::TRectangleRuler() { TRectangleRuler::SetSize(kDefaultLength, kStripHeight); }
+TRectangleRuler::TRectangleRuler() {
+    TRectangleRuler::SetSize(kDefaultLength, kStripHeight);
+}
 
 const TClassInfo& TRectangleRuler::StaticClassInfo() {
-    static const TClassInfo info{"TRectangleRuler", &TBaseRuler::StaticClassInfo(), {},
-                                 Factory<TRectangleRuler>()};
+    static const TClassInfo info{
+        "TRectangleRuler", &TBaseRuler::StaticClassInfo(), {}, Factory<TRectangleRuler>()};
     return info;
 }
 
@@ -134,9 +142,13 @@ void TRectangleRuler::SetSize(float AWidth, float /*AHeight*/) {
     TBaseRuler::SetSize(AWidth, kStripHeight);
 }
 
-TGPPoint TRectangleRuler::GetMinSize() const { return {kMinLength, kMinHeight}; }
+TGPPoint TRectangleRuler::GetMinSize() const {
+    return {kMinLength, kMinHeight};
+}
 
-TGPPointF TRectangleRuler::GetOrigin() const { return {0, 0}; }
+TGPPointF TRectangleRuler::GetOrigin() const {
+    return {0, 0};
+}
 
 TGPPointF TRectangleRuler::GetResizeHandle() const {
     return {Width - kResizeHandleInset, Height / 2};
@@ -164,18 +176,21 @@ void TRectangleRuler::DrawScale(TGPGraphics& graphics) {
     const TGPBrush& textBrush = Font->Brush()->GetBrush();
     const TScaleLayout layout = ScaleLayout(MeasureScaleLabels(graphics, font));
 
-    // Ticks hang from the top edge and stand on the bottom edge.
+    // Ticks hang from the top edge and stand on the bottom edge. They go into one path
+    // of separate strokes, so the surface is drawn on once rather than once per tick.
+    TGPGraphicsPath ticks;
     for (const TScaleTick& tick : layout.Ticks) {
         const float x = static_cast<float>(tick.Position);
-        graphics.DrawLine(*Pen, x, 0, x, tick.Length);
-        graphics.DrawLine(*Pen, x, Height - tick.Length, x, Height - 1);
+        AddStroke(ticks, {x, 0}, {x, tick.Length});
+        AddStroke(ticks, {x, Height - tick.Length}, {x, Height - 1});
     }
+    graphics.DrawPath(*Pen, ticks);
     // Numbers read upright in the local frame: one row above the bottom ticks, one below
     // the top ticks. The half width is a float half of the rounded width.
     for (const TScaleLabel& label : layout.Labels) {
         const float x = label.Position - label.Box.Width / 2.0f;
-        graphics.DrawString(label.Text, font, TGPPointF(x, Height - kBottomLabelGap - label.Box.Height),
-                            textBrush);
+        graphics.DrawString(label.Text, font,
+                            TGPPointF(x, Height - kBottomLabelGap - label.Box.Height), textBrush);
         graphics.DrawString(label.Text, font, TGPPointF(x, kTopLabelY), textBrush);
     }
 

@@ -55,6 +55,9 @@ struct TScaleLayout {
 
 using TScaleLabelMeasure = std::function<TScaleLabelBox(const std::string& text)>;
 
+// Adds the straight line from-to to path as a figure of its own (not joined to others).
+void AddStroke(TGPGraphicsPath& path, const TGPPointF& from, const TGPPointF& to);
+
 // Measures labels as they will be drawn: in font on graphics, without a string format,
 // each side of the box rounded to the nearest pixel.
 TScaleLabelMeasure MeasureScaleLabels(TGPGraphics& graphics, const TGPFont& font);

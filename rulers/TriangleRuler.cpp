@@ -1,5 +1,6 @@
 #include "rulers/TriangleRuler.h"
 
+#include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPGraphics.h"
@@ -46,19 +47,27 @@ TGPPointF PointTowards(const TGPPointF& from, const TGPPointF& to, double distan
 
 } // namespace
 
-TTriangleRuler::TTriangleRuler() { TTriangleRuler::SetSize(kDefaultWidth, kDefaultHeight); }
+TTriangleRuler::TTriangleRuler() {
+    TTriangleRuler::SetSize(kDefaultWidth, kDefaultHeight);
+}
 
 const TClassInfo& TTriangleRuler::StaticClassInfo() {
-    static const TClassInfo info{"TTriangleRuler", &TBaseRuler::StaticClassInfo(), {},
-                                 Factory<TTriangleRuler>()};
+    static const TClassInfo info{
+        "TTriangleRuler", &TBaseRuler::StaticClassInfo(), {}, Factory<TTriangleRuler>()};
     return info;
 }
 
-void TTriangleRuler::SetSize(float AWidth, float AHeight) { TBaseRuler::SetSize(AWidth, AHeight); }
+void TTriangleRuler::SetSize(float AWidth, float AHeight) {
+    TBaseRuler::SetSize(AWidth, AHeight);
+}
 
-TGPPoint TTriangleRuler::GetMinSize() const { return {kMinWidth, kMinHeight}; }
+TGPPoint TTriangleRuler::GetMinSize() const {
+    return {kMinWidth, kMinHeight};
+}
 
-TGPPointF TTriangleRuler::GetOrigin() const { return {0, 0}; }
+TGPPointF TTriangleRuler::GetOrigin() const {
+    return {0, 0};
+}
 
 TGPPointF TTriangleRuler::GetResizeHandle() const {
     TSLSegmentF hypotenuse;
@@ -112,23 +121,27 @@ void TTriangleRuler::DrawScale(TGPGraphics& graphics) {
     const TScaleLabelMeasure measure = MeasureScaleLabels(graphics, font);
 
     // Both legs are graduated over their whole length; the clip to the outline cuts what
-    // reaches past the hypotenuse near the acute corners.
+    // reaches past the hypotenuse near the acute corners. The ticks of both legs are
+    // stroked together as one path.
     const TScaleLayout top = TopScaleLayout(measure);
+    const TScaleLayout left = LeftScaleLayout(measure);
+    TGPGraphicsPath ticks;
     for (const TScaleTick& tick : top.Ticks) {
         const float x = static_cast<float>(tick.Position);
-        graphics.DrawLine(*Pen, x, 0, x, tick.Length);
+        AddStroke(ticks, {x, 0}, {x, tick.Length});
     }
+    for (const TScaleTick& tick : left.Ticks) {
+        const float y = static_cast<float>(tick.Position);
+        AddStroke(ticks, {0, y}, {tick.Length, y});
+    }
+    graphics.DrawPath(*Pen, ticks);
+
     for (const TScaleLabel& label : top.Labels)
         graphics.DrawString(label.Text, font,
                             TGPPointF(label.Position - label.Box.Width / 2.0f, kLabelInset),
                             textBrush);
 
     // The left leg counts from 1 again; its numbers stay upright, centred on the tick.
-    const TScaleLayout left = LeftScaleLayout(measure);
-    for (const TScaleTick& tick : left.Ticks) {
-        const float y = static_cast<float>(tick.Position);
-        graphics.DrawLine(*Pen, 0, y, tick.Length, y);
-    }
     for (const TScaleLabel& label : left.Labels)
         graphics.DrawString(label.Text, font,
                             TGPPointF(kLabelInset, label.Position - label.Box.Height / 2.0f),

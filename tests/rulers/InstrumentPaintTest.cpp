@@ -54,19 +54,25 @@ private:
     TGPBitmapData Pixels;
 };
 
-int Alpha(ARGB color) { return static_cast<int>(color >> 24); }
+int Alpha(ARGB color) {
+    return static_cast<int>(color >> 24);
+}
 // Mean of red, green and blue: ticks are dark, the body is light.
 int Brightness(ARGB color) {
     return static_cast<int>(((color >> 16) & 0xFF) + ((color >> 8) & 0xFF) + (color & 0xFF)) / 3;
 }
 
-MATCHER(IsBody, "is the body colour") { return arg == kBodyColor; }
+MATCHER(IsBody, "is the body colour") {
+    return arg == kBodyColor;
+}
 // A 1 px line that crosses pixels at a slant covers each only in part; it still shows
 // clearly darker than the body (brightness 192).
 MATCHER(IsDark, "is an opaque pixel of a black line") {
     return Alpha(arg) == 255 && Brightness(arg) < 150;
 }
-MATCHER(IsEmpty, "is untouched") { return arg == 0u; }
+MATCHER(IsEmpty, "is untouched") {
+    return arg == 0u;
+}
 
 } // namespace
 
@@ -103,11 +109,11 @@ TEST(InstrumentPaintTest, SetSquare) {
     TTriangleRuler square;
     square.SetPixelsPerInch(96);
     const TRender render(square, "TriangleRuler");
-    EXPECT_THAT(render.At(37, 5), IsDark());  // top leg
-    EXPECT_THAT(render.At(5, 37), IsDark());  // left leg
-    EXPECT_THAT(render.At(47, 3), IsBody());  // band between top-leg ticks
-    EXPECT_THAT(render.At(3, 47), IsBody());  // band between left-leg ticks
-    EXPECT_THAT(render.At(100, 80), IsEmpty()); // the middle stays see-through
+    EXPECT_THAT(render.At(37, 5), IsDark());     // top leg
+    EXPECT_THAT(render.At(5, 37), IsDark());     // left leg
+    EXPECT_THAT(render.At(47, 3), IsBody());     // band between top-leg ticks
+    EXPECT_THAT(render.At(3, 47), IsBody());     // band between left-leg ticks
+    EXPECT_THAT(render.At(100, 80), IsEmpty());  // the middle stays see-through
     EXPECT_THAT(render.At(400, 200), IsEmpty()); // beyond the hypotenuse
     EXPECT_THAT(render.At(-1, 5), IsEmpty());
     // Near the acute corner the top leg's ticks are cut at the hypotenuse.

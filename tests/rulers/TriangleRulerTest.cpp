@@ -116,8 +116,8 @@ TEST(TriangleRulerTest, EachLegHasItsOwnScale) {
     square.SetPixelsPerInch(96);
     const TScaleLayout top = square.TopScaleLayout(wide);
     const TScaleLayout left = square.LeftScaleLayout(wide);
-    EXPECT_EQ(CentimeterTicks(top),
-              (std::vector<int>{-1, 37, 75, 112, 150, 188, 226, 264, 301, 339, 377, 415, 453, 490}));
+    EXPECT_EQ(CentimeterTicks(top), (std::vector<int>{-1, 37, 75, 112, 150, 188, 226, 264, 301, 339,
+                                                      377, 415, 453, 490}));
     EXPECT_EQ(CentimeterTicks(left), (std::vector<int>{-1, 37, 75, 112, 150, 188, 226}));
     // Along the top leg 40 px wide labels crowd out every other one; down the left leg
     // only their 14 px height counts, and the numbering starts again at 1.
