@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+class TGPFont;
+class TGPGraphicsPath;
+
 // A logical resolution that the platform cannot report sensibly falls back to this.
 constexpr int kDefaultPixelsPerInch = 96;
 
