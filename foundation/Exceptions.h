@@ -51,6 +51,10 @@ class EFCreateError : public EStreamError {
 class EXmlParseError : public Exception {
     using Exception::Exception;
 };
+// A picture file that no reader can decode (the message is the file name).
+class EInvalidGraphic : public Exception {
+    using Exception::Exception;
+};
 
 // printf-style formatting of message texts such as "List index out of bounds (%d)".
 template <class... Args> std::string FormatMessage(const char* format, Args&&... args) {

@@ -20,14 +20,22 @@ const TClassInfo& TSLBrushEx::StaticClassInfo() {
          Published("HatchBgColor", &TSLBrushEx::HatchBgColorBits, &TSLBrushEx::SetHatchBgColorBits),
          Published("HatchFgColor", &TSLBrushEx::HatchFgColorBits, &TSLBrushEx::SetHatchFgColorBits),
          Published("HatchStyle", &TSLBrushEx::GetHatchStyle, &TSLBrushEx::SetHatchStyle),
-         Published("SolidColor", &TSLBrushEx::SolidColorBits, &TSLBrushEx::SetSolidColorBits)},
+         Published("SolidColor", &TSLBrushEx::SolidColorBits, &TSLBrushEx::SetSolidColorBits),
+         Published("TextureImage", &TSLBrushEx::TextureImage, &TSLBrushEx::SetTextureImage)},
         Factory<TSLBrushEx>()};
     return info;
 }
 
-TSLBrushEx::TSLBrushEx() = default;
+TSLBrushEx::TSLBrushEx() : FTextureImage(std::make_unique<TSLImageEx>()) {
+    FTextureImage->OnChange = [this](TPersistent* sender) { TextureChanged(sender); };
+}
 
-TSLBrushEx::~TSLBrushEx() = default;
+TSLBrushEx::~TSLBrushEx() {
+    // The brush that tiles the image goes first; the image must not report its end.
+    FGPBrush.reset();
+    FTextureImage->OnChange = nullptr;
+    FTextureImage.reset();
+}
 
 std::unique_ptr<TXmlPersistent> TSLBrushEx::Clone() const {
     return CloneByAssign(*this);
@@ -68,6 +76,15 @@ void TSLBrushEx::SetSolidColor(ARGB value) {
     Changed();
 }
 
+void TSLBrushEx::SetTextureImage(const TSLImageEx* image) {
+    FTextureImage->Assign(image);
+    Changed();
+}
+
+void TSLBrushEx::TextureChanged(TPersistent*) {
+    Changed();
+}
+
 const TGPBrush& TSLBrushEx::GetBrush() {
     if (!Modified && FGPBrush)
         return *FGPBrush;
@@ -86,6 +103,7 @@ std::unique_ptr<TGPBrush> TSLBrushEx::BuildBrush() const {
     case BrushTypeNone:
         return std::make_unique<TGPSolidBrush>(kTransparentBlack);
     case BrushTypeTextureFill:
+        return std::make_unique<TGPTextureBrush>(&FTextureImage->Image(), TWrapMode::Tile);
     case BrushTypePathGradient:
     case BrushTypeLinearGradient:
         return std::make_unique<TGPBrush>();

@@ -5,6 +5,7 @@
 // properties changes (see TSLGDIPBaseEx). Colours are ARGB; in the saved form they are the
 // signed decimal number of their 32 bits (opaque black FF000000 is -16777216).
 
+#include "foundation/SLGDIPImage.h"
 #include "foundation/SLGDIPUtils.h"
 #include "platform/GPBrush.h"
 #include "platform/GPFont.h"
@@ -47,17 +48,23 @@ public:
     void SetHatchStyle(HatchStyle value);
     ARGB GetSolidColor() const { return FSolidColor; }
     void SetSolidColor(ARGB value);
+    // The picture that the texture kind tiles; owned. A change of it counts as a change of
+    // the brush.
+    TSLImageEx* TextureImage() const { return FTextureImage.get(); }
+    // Copies image into the owned one and notifies, even when nothing differed.
+    void SetTextureImage(const TSLImageEx* image);
 
     // The brush for the drawing at hand, rebuilt first after a change. The description
     // owns it; it stays valid until the next call after a change. Solid and "none" (a fully
     // transparent solid) brushes, hatches of the hatch style with the foreground colour over
-    // the background colour. The gradient kinds carry no parameters and the texture kind
-    // has no image to tile in this description: they give a brush that paints nothing, and
-    // so does a type out of range.
+    // the background colour, the texture image tiled from the world origin. The gradient
+    // kinds carry no parameters: they give a brush that paints nothing, and so does a type
+    // out of range.
     const TGPBrush& GetBrush();
 
 private:
     std::unique_ptr<TGPBrush> BuildBrush() const;
+    void TextureChanged(TPersistent* sender);
     // The colours as saved: their 32 bits as a signed number.
     std::int32_t HatchBgColorBits() const { return std::int32_t(FHatchBgColor); }
     void SetHatchBgColorBits(std::int32_t bits) { SetHatchBgColor(ARGB(bits)); }
@@ -71,6 +78,7 @@ private:
     ARGB FHatchFgColor = 0xFF000000;
     HatchStyle FHatchStyle = HatchStyleHorizontal;
     ARGB FSolidColor = 0xFF000000;
+    std::unique_ptr<TSLImageEx> FTextureImage;
     std::unique_ptr<TGPBrush> FGPBrush;
 };
 

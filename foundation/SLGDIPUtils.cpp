@@ -2,6 +2,7 @@
 
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
+#include "foundation/SLGDIPImage.h"
 #include "platform/GPGraphics.h"
 
 #include <cmath>
@@ -24,6 +25,7 @@ constexpr int kWindowBlueShift = 16;
 constexpr std::uint32_t kByteMask = 0xFF;
 
 // The unit's process-wide objects; made on first use, freed by FinalizeSLGDIPUtils.
+std::unique_ptr<TSLImageExGather> ImageGather;
 std::unique_ptr<TSLInstalledFontFamilies> FontFamilies;
 } // namespace
 
@@ -105,6 +107,12 @@ void TSLGDIPBaseEx::Changed() {
     TXmlPersistent::Changed();
 }
 
+TSLImageExGather& ImageExGather() {
+    if (!ImageGather)
+        ImageGather = std::make_unique<TSLImageExGather>();
+    return *ImageGather;
+}
+
 TSLInstalledFontFamilies& InstalledFontFamilies() {
     if (!FontFamilies)
         FontFamilies = std::make_unique<TSLInstalledFontFamilies>();
@@ -112,5 +120,7 @@ TSLInstalledFontFamilies& InstalledFontFamilies() {
 }
 
 void FinalizeSLGDIPUtils() {
+    // The gather first: the pictures it lists may still hold drawing objects.
+    ImageGather.reset();
     FontFamilies.reset();
 }

@@ -15,6 +15,7 @@
 class TGPFont;
 class TGPGraphics;
 class TGPStringFormat;
+class TSLImageExGather;
 class TSLInstalledFontFamilies;
 
 class TSLGDIPfn {
@@ -71,6 +72,9 @@ public:
 protected:
     bool Modified = false;
 };
+
+// The image gather, created on the first call; freed by FinalizeSLGDIPUtils.
+TSLImageExGather& ImageExGather();
 
 // The installed font families, read on the first call; freed by FinalizeSLGDIPUtils.
 TSLInstalledFontFamilies& InstalledFontFamilies();

@@ -1,0 +1,7 @@
+#include "foundation/SLPicUtils.h"
+
+#include "platform/ShellIcon.h"
+
+void TSLPicfn::GetFileIcon(const std::string& fileName, bool large, TIcon& icon) {
+    GetShellFileIcon(fileName, large ? LargeIconSize : SmallIconSize, icon);
+}
