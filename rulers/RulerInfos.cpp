@@ -1,5 +1,9 @@
 #include "rulers/RulerInfos.h"
 
+#include "rulers/ProtractorRuler.h"
+#include "rulers/RectangleRuler.h"
+#include "rulers/TriangleRuler.h"
+
 namespace {
 constexpr std::uint8_t kDefaultTransparent = 178; // about 30 % see-through
 } // namespace
@@ -111,6 +115,17 @@ void TAppInfo::SelectRulerClass(const TClassInfo& rulerClass) {
         TBaseRuler* ruler = FRulerObjectList->GetItem(i);
         ruler->Selected = &ruler->ClassInfo() == &rulerClass;
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program's instrument kinds
+
+void RegisterRulerClasses() {
+    TRulerClassList& classes = RulerClassList();
+    classes.Register(TRectangleRuler::StaticClassInfo());
+    classes.Register(TTriangleRuler::StaticClassInfo());
+    classes.Register(TProtractorRuler180::StaticClassInfo());
+    classes.Register(TProtractorRuler360::StaticClassInfo());
 }
 
 // ---------------------------------------------------------------------------------------------

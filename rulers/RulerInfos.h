@@ -57,6 +57,12 @@ private:
     std::unique_ptr<TRulerObjectList> FRulerObjectList;
 };
 
+// Registers the program's four instrument kinds in their designed order: straight
+// ruler, set square, half-circle protractor, full-circle protractor. The order makes
+// the straight ruler the first instrument of a new list and the default current one.
+// Run once at start-up, before the settings model is first used.
+void RegisterRulerClasses();
+
 // The settings model, created and loaded on first use. FinalizeRulerInfos saves it
 // and frees it; the program's shut-down calls it before FinalizeBaseRuler.
 TAppInfo& AppInfo();
