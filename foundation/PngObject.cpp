@@ -37,7 +37,11 @@ void WriteToString(png_structp png, png_bytep data, png_size_t length) {
 
 void FlushNothing(png_structp) {}
 
-// libpng reports through longjmp; warnings are of no interest here.
+// libpng reports through longjmp; the caller turns a failure into an exception, so neither
+// errors nor warnings are printed.
+[[noreturn]] void QuietError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 std::uint8_t ScaledSample(unsigned value, int bitDepth) {
@@ -115,7 +119,7 @@ bool DecodePng(const std::string& bytes, int& width, int& height, std::vector<st
         png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, kPngSignatureSize) != 0)
         return false;
     png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
     if (png == nullptr)
         return false;
     png_infop info = png_create_info_struct(png);
@@ -151,7 +155,7 @@ bool DecodePng(const std::string& bytes, int& width, int& height, std::vector<st
 bool EncodePng(const std::vector<std::uint8_t>& pixels, int width, int height, bool withAlpha,
                const png_color_16* transparentColor, int compressionLevel, std::string& out) {
     png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
     if (png == nullptr)
         return false;
     png_infop info = png_create_info_struct(png);

@@ -1,17 +1,27 @@
 #include "platform/GPMetafile.h"
 
-#include <filesystem>
+#include "platform/GPQtDrawAccess.h"
+#include "platform/MetafileDecoder.h"
 
-TGPMetafile::TGPMetafile() {
-    SetStatus(TGPStatus::UnknownImageFormat);
-}
+#include <fstream>
+#include <iterator>
 
-TGPMetafile::TGPMetafile(const std::string& fileName) : TGPMetafile() {
-    std::error_code error;
-    if (!std::filesystem::exists(fileName, error))
+TGPMetafile::TGPMetafile(const std::string& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file) {
         SetStatus(TGPStatus::FileNotFound);
+        return;
+    }
+    Play(std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
-std::unique_ptr<TGPMetafile> TGPMetafile::FromStream(std::istream&) {
-    return std::unique_ptr<TGPMetafile>(new TGPMetafile());
+std::unique_ptr<TGPMetafile> TGPMetafile::FromStream(std::istream& stream) {
+    std::unique_ptr<TGPMetafile> metafile(new TGPMetafile());
+    metafile->Play(std::string(std::istreambuf_iterator<char>(stream), {}));
+    return metafile;
+}
+
+void TGPMetafile::Play(const std::string& bytes) {
+    FImpl->Image = DecodeWindowsMetafile(QByteArray::fromStdString(bytes));
+    SetStatus(FImpl->Image.isNull() ? TGPStatus::UnknownImageFormat : TGPStatus::Ok);
 }

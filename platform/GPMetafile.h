@@ -1,7 +1,8 @@
 #pragma once
-// A Windows metafile as a drawing image. No metafile decoder exists on this platform, so a
-// metafile never becomes usable: it is an image without pixels whose status is
-// UnknownImageFormat. Callers take their failure path (see the README).
+// A Windows metafile as a drawing image, played into pixels at 96 dots per inch when it is
+// loaded. Plain and placeable Windows metafiles (.wmf) are played by libwmf; enhanced
+// metafiles (.emf) have no player on this platform: such an image stays without pixels
+// and its status is UnknownImageFormat, so that callers take their failure path.
 
 #include "platform/GPImage.h"
 
@@ -12,8 +13,10 @@
 class TGPMetafile : public TGPImage {
 public:
     explicit TGPMetafile(const std::string& fileName);
+    // Reads the metafile from the stream's present position to its end.
     static std::unique_ptr<TGPMetafile> FromStream(std::istream& stream);
 
 private:
-    TGPMetafile();
+    TGPMetafile() = default;
+    void Play(const std::string& bytes);
 };

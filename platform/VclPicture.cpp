@@ -1,6 +1,7 @@
 #include "platform/VclPicture.h"
 
 #include "platform/GPQtDrawAccess.h"
+#include "platform/MetafileDecoder.h"
 #include "platform/VclPictureQt.h"
 
 #include <QBuffer>
@@ -158,6 +159,15 @@ void TMetafile::SetBytes(std::string bytes) {
         key == kPlaceableMetafileKey || ((type == kMetafileInMemory || type == kMetafileOnDisk) &&
                                          headerWords == kMetafileHeaderWords);
     FEnhanced = !windowsMetafile;
+    FPicture = BitmapOfQImage(DecodeWindowsMetafile(QByteArray::fromStdString(FBytes)));
+}
+
+int TMetafile::Width() const {
+    return int(FPicture->GetWidth());
+}
+
+int TMetafile::Height() const {
+    return int(FPicture->GetHeight());
 }
 
 bool TMetafile::LoadFromFile(const std::string& fileName) {
@@ -173,7 +183,7 @@ void TMetafile::SaveToStream(std::ostream& stream) const {
 }
 
 std::unique_ptr<TGPBitmap> TMetafile::Rendered() const {
-    return std::make_unique<TGPBitmap>();
+    return BitmapOfQImage(FPicture->Native().Image);
 }
 
 // --- TPicture ------------------------------------------------------------------------------------

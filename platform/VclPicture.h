@@ -80,27 +80,27 @@ private:
     std::unique_ptr<TImpl> FImpl;
 };
 
-// A Windows metafile held as its bytes. This platform draws no metafiles: its size is
-// 0 x 0 and it renders as an empty bitmap; the bytes travel unchanged.
+// A Windows metafile held as its bytes, drawn as its picture at 96 dots per inch (see
+// TGPMetafile: enhanced metafiles have no player here and stay 0 x 0).
 class TMetafile : public TGraphic {
 public:
     // An enhanced metafile (.emf) unless the bytes are a placeable or plain Windows
     // metafile (.wmf).
     bool Enhanced() const { return FEnhanced; }
-    void SetEnhanced(bool value) { FEnhanced = value; }
     const std::string& Bytes() const { return FBytes; }
     void SetBytes(std::string bytes);
     // False when the file cannot be read.
     bool LoadFromFile(const std::string& fileName);
     void SaveToStream(std::ostream& stream) const;
 
-    int Width() const override { return 0; }
-    int Height() const override { return 0; }
+    int Width() const override;
+    int Height() const override;
     std::unique_ptr<TGPBitmap> Rendered() const override;
 
 private:
     std::string FBytes;
     bool FEnhanced = true;
+    std::unique_ptr<TGPBitmap> FPicture = std::make_unique<TGPBitmap>();
 };
 
 // A graphic loaded from a file by the registered picture format that claims its extension.

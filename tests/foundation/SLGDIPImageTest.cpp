@@ -107,6 +107,55 @@ void WriteGif(const std::string& fileName, int frames, int transparentIndex) {
     ASSERT_EQ(EGifSpew(gif), GIF_OK);
 }
 
+void Put16(std::string& out, int value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void Put32(std::string& out, std::uint32_t value) {
+    Put16(out, int(value & 0xFFFF));
+    Put16(out, int(value >> 16));
+}
+
+// A placeable Windows metafile of 80 x 40 units at 96 units per inch: a red rectangle over
+// its whole area, drawn without an outline.
+std::string RedRectangleWmf() {
+    std::string records;
+    const auto record = [&](int function, std::vector<int> words) {
+        Put32(records, std::uint32_t(3 + words.size()));
+        Put16(records, function);
+        for (int word : words)
+            Put16(records, word);
+    };
+    record(0x020B, {0, 0});            // window origin y, x
+    record(0x020C, {40, 80});          // window extent y, x
+    record(0x02FC, {0, 0x00FF, 0, 0}); // solid brush, colour 0x000000FF (red)
+    record(0x012D, {0});               // select it
+    record(0x02FA, {5, 0, 0, 0, 0});   // pen of style "null"
+    record(0x012D, {1});               // select it
+    record(0x041B, {40, 80, 0, 0});    // rectangle bottom, right, top, left
+    record(0x0000, {});                // end of file
+    std::string header;
+    Put16(header, 1);
+    Put16(header, 9);
+    Put16(header, 0x0300);
+    Put32(header, std::uint32_t((18 + records.size()) / 2));
+    Put16(header, 2);
+    Put32(header, 8);
+    Put16(header, 0);
+    std::string placeable;
+    Put32(placeable, 0x9AC6CDD7);
+    for (int word : {0, 0, 0, 80, 40, 96})
+        Put16(placeable, word);
+    Put32(placeable, 0);
+    std::uint16_t checksum = 0;
+    for (std::size_t i = 0; i < placeable.size(); i += 2)
+        checksum ^= std::uint16_t(static_cast<unsigned char>(placeable[i]) |
+                                  static_cast<unsigned char>(placeable[i + 1]) << 8);
+    Put16(placeable, checksum);
+    return placeable + header + records;
+}
+
 ARGB PixelOf(TGPImage& image, int x, int y) {
     auto* bitmap = dynamic_cast<TGPBitmap*>(&image);
     auto copy = bitmap ? TSLBitmap::CopyOf(*bitmap) : nullptr;
@@ -343,7 +392,8 @@ TEST_F(ImageFiles, DamagedFilesShowTheDesktopIcon) {
         {"notes.txt", "plain words, no picture"},
         {"README", "a file without extension"},
         {"clip.mov", "no movie inside"},
-        {"drawing.wmf", "\xd7\xcd\xc6\x9a metafiles are not drawn here"},
+        {"drawing.wmf", "\xd7\xcd\xc6\x9a a damaged placeable metafile"},
+        {"drawing.emf", "\x01\x00\x00\x00 enhanced metafiles have no player here"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -446,6 +496,34 @@ TEST_F(ImageFiles, VideoShowsItsFirstFrameAsA400By300Thumbnail) {
     const ARGB centre = PixelOf(image, 200, 150);
     EXPECT_GT((centre >> 16) & 0xFF, 200u);
     EXPECT_LT((centre >> 8) & 0xFF, 60u);
+}
+
+TEST_F(ImageFiles, WindowsMetafileIsPlayedAndKeepsItsBytes) {
+    const std::string bytes = RedRectangleWmf();
+    TSLImageEx image;
+    image.LoadFromFile(Write("red.Wmf", bytes));
+    EXPECT_EQ(image.FileExt, ".Wmf");
+    EXPECT_TRUE(image.IsPicFile);
+    EXPECT_EQ(image.SourceBytes(), bytes);
+    EXPECT_EQ(image.GetWidth(), 80);
+    EXPECT_EQ(image.GetHeight(), 40);
+    EXPECT_EQ(PixelOf(image, 40, 20), kRed);
+
+    // Saved and read back, the bytes are played again.
+    TSLImageEx reread;
+    LoadXml(reread, SavedXml(image));
+    EXPECT_EQ(reread.FileExt, ".Wmf");
+    EXPECT_EQ(reread.SourceBytes(), bytes);
+    EXPECT_EQ(PixelOf(reread, 79, 39), kRed);
+
+    TMetafile metafile;
+    metafile.SetBytes(bytes);
+    EXPECT_FALSE(metafile.Enhanced());
+    EXPECT_EQ(metafile.Width(), 80);
+    TSLImageEx assigned;
+    assigned.Assign(metafile);
+    EXPECT_EQ(assigned.FileExt, ".wmf");
+    EXPECT_EQ(PixelOf(assigned, 0, 0), kRed);
 }
 
 // --- Copies, sizes and other sources -------------------------------------------------------------

@@ -1,0 +1,6 @@
+#include "platform/MetafileDecoder.h"
+
+// Built where libwmf is missing: no metafile is decoded.
+QImage DecodeWindowsMetafile(const QByteArray&) {
+    return QImage();
+}
