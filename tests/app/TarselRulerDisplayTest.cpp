@@ -1,0 +1,371 @@
+// The real program on a real X display (Xvfb in CI), driven like a user drives it:
+// xdotool moves the pointer, clicks, drags and types; what the program did is read
+// back from the screen, the window system and the settings file it writes at exit.
+// Screenshots of each instrument and of the open menu are left in TARSEL_TEST_ARTIFACTS.
+
+#include "support/ProgramSandbox.h"
+#include "support/XdoTool.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QStringDecoder>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <cmath>
+
+namespace {
+
+const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
+
+// The straight ruler of the prepared settings: 500 x 64 at (400, 300), unrotated.
+// Its pivot is its top-left corner; the resize handle sits 32 px in from its right
+// end on the middle line, the rotate handle 32 px left of that.
+constexpr int kLeft = 400;
+constexpr int kTop = 300;
+const QPoint kOnBody(kLeft + 200, kTop + 30);
+const QPoint kResizeHandle(kLeft + 468, kTop + 32);
+const QPoint kRotateHandle(kLeft + 436, kTop + 32);
+const QPoint kBesideRuler(kLeft + 200, kTop + 200);
+
+QByteArray PreparedSettings(const char* selected = "TRectangleRuler", int transparent = 178) {
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n") +
+           "<TAppInfo MouseSnap=\"0\" Transparent=\"" + QByteArray::number(transparent) +
+           "\">\r\n"
+           "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
+           "  <RulerObjectList>\r\n    <Items>\r\n"
+           "      <TRectangleRuler Angle=\"0\" Height=\"64\" OffsetX=\"400\" OffsetY=\"300\" "
+           "Selected=\"" +
+           (qstrcmp(selected, "TRectangleRuler") == 0 ? "1" : "0") +
+           "\" Width=\"500\"/>\r\n"
+           "      <TTriangleRuler Angle=\"0\" Height=\"250\" OffsetX=\"400\" OffsetY=\"300\" "
+           "Selected=\"" +
+           (qstrcmp(selected, "TTriangleRuler") == 0 ? "1" : "0") +
+           "\" Width=\"500\"/>\r\n"
+           "    </Items>\r\n  </RulerObjectList>\r\n</TAppInfo>\r\n";
+}
+
+// One saved instrument's attributes, read from the settings file.
+struct TSavedRuler {
+    bool Found = false;
+    double Angle = 0, Height = 0, OffsetX = 0, OffsetY = 0, Width = 0;
+    bool Selected = false;
+};
+
+pugi::xml_document ParseSettings(const QByteArray& xml) {
+    pugi::xml_document document;
+    document.load_buffer(xml.constData(), static_cast<size_t>(xml.size()));
+    return document;
+}
+
+TSavedRuler SavedRuler(const QByteArray& xml, const char* kind) {
+    const pugi::xml_document document = ParseSettings(xml);
+    const pugi::xml_node node =
+        document.child("TAppInfo").child("RulerObjectList").child("Items").child(kind);
+    TSavedRuler ruler;
+    if (!node)
+        return ruler;
+    ruler.Found = true;
+    ruler.Angle = node.attribute("Angle").as_double();
+    ruler.Height = node.attribute("Height").as_double();
+    ruler.OffsetX = node.attribute("OffsetX").as_double();
+    ruler.OffsetY = node.attribute("OffsetY").as_double();
+    ruler.Width = node.attribute("Width").as_double();
+    ruler.Selected = node.attribute("Selected").as_int() == 1;
+    return ruler;
+}
+
+std::string SavedAttribute(const QByteArray& xml, const char* name) {
+    return ParseSettings(xml).child("TAppInfo").attribute(name).value();
+}
+
+QImage GrabScreen() {
+    QApplication::processEvents();
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+void SaveArtifact(const QImage& image, const QString& name) {
+    image.save(QString(TARSEL_TEST_ARTIFACTS "/") + name);
+}
+
+void Settle(int ms = 150) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
+// A plain window of the test under the program's window, counting the presses it gets.
+class TWindowBelow : public QWidget {
+public:
+    TWindowBelow() {
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        setGeometry(QGuiApplication::primaryScreen()->geometry());
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(255, 255, 255));
+        setPalette(palette);
+        setAutoFillBackground(true);
+        show();
+        QElapsedTimer clock;
+        clock.start();
+        // Mapped and painted before the program starts, so the program's window is
+        // stacked above it.
+        while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < 3000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        Settle(100);
+    }
+    int Presses = 0;
+    QPoint LastPress;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        ++Presses;
+        LastPress = event->globalPosition().toPoint();
+    }
+};
+
+class TarselRuler : public testing::Test {
+protected:
+    TProgramSandbox sandbox{Program};
+    unsigned long window = 0;
+
+    void Start(const QByteArray& settings = PreparedSettings()) {
+        sandbox.WriteSettings(settings);
+        sandbox.UseLanguageFolder("test");
+        sandbox.Start();
+        window = sandbox.WaitForWindow();
+        ASSERT_NE(window, 0u) << "the program showed no window";
+        Settle(1500);
+    }
+
+    // Esc in the instrument's window ends the program; the settings file it writes
+    // then is returned.
+    QByteArray Quit(QPoint focusAt = kOnBody) {
+        xdo::Click(focusAt);
+        xdo::Key("Escape");
+        EXPECT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
+        return sandbox.ReadSettings();
+    }
+
+    // Opens the menu with a right click on the instrument.
+    void OpenMenu(QPoint at = kOnBody) {
+        xdo::Click(at, 3);
+        Settle(300);
+    }
+
+    QString WindowProperty(const QString& property) const {
+        QProcess xprop;
+        xprop.start("xprop", {"-id", QString::number(window), property});
+        xprop.waitForFinished(5000);
+        return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+    }
+};
+
+TEST_F(TarselRuler, CoversTheScreenAndOnlyTheInstrumentTakesClicks) {
+    TWindowBelow below;
+    Start();
+    const QString geometry = xdo::Output({"getwindowgeometry", QString::number(window)});
+    EXPECT_TRUE(geometry.contains("Position: 0,0")) << geometry.toStdString();
+    EXPECT_TRUE(geometry.contains("Geometry: 1920x1080")) << geometry.toStdString();
+
+    const QImage screen = GrabScreen();
+    SaveArtifact(screen, "StraightRuler.png");
+    EXPECT_EQ(screen.pixelColor(kBesideRuler), QColor(255, 255, 255))
+        << "the desktop shows beside the instrument";
+    EXPECT_NE(screen.pixelColor(kOnBody), QColor(255, 255, 255)) << "the instrument shows";
+
+    xdo::Click(kBesideRuler);
+    Settle();
+    EXPECT_EQ(below.Presses, 1) << "a click beside the instrument reaches the window below";
+    EXPECT_EQ(below.LastPress, kBesideRuler);
+    xdo::Click(kOnBody);
+    Settle();
+    EXPECT_EQ(below.Presses, 1) << "a click on the instrument stays with the program";
+    Quit();
+}
+
+TEST_F(TarselRuler, DragMovesTheRulerByExactlyThePointersWay) {
+    Start();
+    xdo::Drag(kOnBody, kOnBody + QPoint(123, 77));
+    const TSavedRuler ruler = SavedRuler(Quit(kOnBody + QPoint(123, 77)), "TRectangleRuler");
+    ASSERT_TRUE(ruler.Found);
+    EXPECT_EQ(ruler.OffsetX, kLeft + 123);
+    EXPECT_EQ(ruler.OffsetY, kTop + 77);
+    EXPECT_EQ(ruler.Angle, 0);
+    EXPECT_EQ(ruler.Width, 500);
+}
+
+TEST_F(TarselRuler, RotateHandleTurnsTheRulerAboutItsCorner) {
+    Start();
+    // A quarter turn clockwise about the pivot (the corner at (400, 300)).
+    const double radius = std::hypot(436.0, 32.0);
+    const double start = std::atan2(32.0, 436.0);
+    QPoint at = kRotateHandle;
+    xdo::MoveTo(at);
+    xdo::Press(1);
+    for (int step = 1; step <= 12; ++step) {
+        const double angle = start + M_PI / 2 * step / 12;
+        at = QPoint(kLeft + static_cast<int>(std::lround(radius * std::cos(angle))),
+                    kTop + static_cast<int>(std::lround(radius * std::sin(angle))));
+        xdo::MoveTo(at);
+    }
+    xdo::Release(1);
+    SaveArtifact(GrabScreen(), "StraightRulerTurned.png");
+    const TSavedRuler ruler = SavedRuler(Quit(QPoint(kLeft - 30, kTop + 200)), "TRectangleRuler");
+    EXPECT_NEAR(ruler.Angle, 90.0, 1.0);
+    EXPECT_EQ(ruler.OffsetX, kLeft) << "the pivot stays put";
+    EXPECT_EQ(ruler.OffsetY, kTop);
+}
+
+TEST_F(TarselRuler, ResizeHandleLengthensTheRuler) {
+    Start();
+    xdo::Drag(kResizeHandle, kResizeHandle + QPoint(100, 40));
+    const TSavedRuler ruler = SavedRuler(Quit(), "TRectangleRuler");
+    EXPECT_EQ(ruler.Width, 600);
+    EXPECT_EQ(ruler.Height, 64) << "the straight ruler keeps its height";
+    EXPECT_EQ(ruler.OffsetX, kLeft);
+}
+
+TEST_F(TarselRuler, ArrowKeysNudgeAndResize) {
+    Start();
+    xdo::Click(kOnBody);
+    xdo::Key("Right");
+    xdo::Key("Right");
+    xdo::Key("shift+Down");
+    xdo::Key("ctrl+Right");
+    xdo::Key("shift+ctrl+Right");
+    xdo::Key("ctrl+Up"); // the straight ruler's height stays 64
+    xdo::Key("a");       // other keys do nothing
+    const TSavedRuler ruler = SavedRuler(Quit(kOnBody + QPoint(2, 8)), "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft + 2);
+    EXPECT_EQ(ruler.OffsetY, kTop + 8);
+    EXPECT_EQ(ruler.Width, 509);
+    EXPECT_EQ(ruler.Height, 64);
+}
+
+TEST_F(TarselRuler, ArrowKeysMoveThePointerWhileTheButtonIsHeld) {
+    Start();
+    xdo::MoveTo(kOnBody);
+    xdo::Press(1);
+    xdo::Key("shift+Left");
+    const QPoint moved = xdo::PointerPos();
+    xdo::Release(1);
+    EXPECT_EQ(moved, kOnBody - QPoint(1, 0)) << "one pixel, whatever the modifiers";
+    // The drag that the press started follows the pointer's one-pixel move, nothing more.
+    const TSavedRuler ruler = SavedRuler(Quit(kOnBody), "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft - 1);
+    EXPECT_EQ(ruler.Width, 500);
+}
+
+TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
+    Start();
+    OpenMenu();
+    SaveArtifact(GrabScreen(), "MenuOpen.png");
+    xdo::Key("Down");
+    xdo::Key("Down"); // 三角板
+    xdo::Key("Return");
+    Settle(300);
+    SaveArtifact(GrabScreen(), "SetSquare.png");
+
+    const char* kinds[] = {"HalfCircleProtractor.png", "FullCircleProtractor.png"};
+    for (int kind = 0; kind < 2; ++kind) {
+        OpenMenu(QPoint(kLeft + 150, kTop + 220));
+        for (int down = 0; down < 3 + kind; ++down)
+            xdo::Key("Down");
+        xdo::Key("Return");
+        Settle(300);
+        SaveArtifact(GrabScreen(), kinds[kind]);
+    }
+
+    // Back to the set square, then the transparency submenu: 50 %.
+    OpenMenu(QPoint(kLeft + 150, kTop + 220));
+    xdo::Key("Down");
+    xdo::Key("Down");
+    xdo::Key("Return");
+    Settle(300);
+    OpenMenu(QPoint(kLeft + 30, kTop + 200));
+    for (int down = 0; down < 6; ++down) // the four kinds, snapping, then 半透明
+        xdo::Key("Down");
+    xdo::Key("Right");
+    Settle();
+    SaveArtifact(GrabScreen(), "MenuTransparency.png");
+    for (int down = 0; down < 5; ++down) // 不透明 is active; 10 % ... 50 %
+        xdo::Key("Down");
+    xdo::Key("Return");
+    Settle(300);
+    // The window system blends the whole window by this property where a compositing
+    // manager runs: 128 / 255 of full opacity.
+    const QString expected = QString::number(qRound64(128 / 255.0 * 0xffffffffu));
+    QString opacity;
+    for (int attempt = 0; attempt < 20 && !opacity.endsWith(expected); ++attempt) {
+        Settle(100);
+        opacity = WindowProperty("_NET_WM_WINDOW_OPACITY");
+    }
+    EXPECT_TRUE(opacity.endsWith(expected)) << opacity.toStdString() << " window " << window;
+
+    const QByteArray settings = Quit(QPoint(kLeft + 30, kTop + 200));
+    EXPECT_TRUE(SavedRuler(settings, "TTriangleRuler").Selected);
+    EXPECT_FALSE(SavedRuler(settings, "TRectangleRuler").Selected);
+    EXPECT_EQ(SavedAttribute(settings, "Transparent"), "128");
+}
+
+TEST_F(TarselRuler, SnappingIsSwitchedFromTheMenu) {
+    Start();
+    OpenMenu();
+    for (int down = 0; down < 5; ++down)
+        xdo::Key("Down");
+    xdo::Key("Return");
+    Settle();
+    EXPECT_EQ(SavedAttribute(Quit(), "MouseSnap"), "1");
+}
+
+TEST_F(TarselRuler, AboutBoxOpensFromTheMenuAndEscClosesIt) {
+    Start();
+    OpenMenu();
+    for (int down = 0; down < 7; ++down) // ... 半透明, 帮助
+        xdo::Key("Down");
+    xdo::Key("Right");
+    xdo::Key("Up"); // the last entry: 关于...
+    xdo::Key("Return");
+    const QString about = [] {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            const QString ids = xdo::Output({"search", "--onlyvisible", "--name", "^关于"});
+            if (!ids.isEmpty())
+                return ids;
+            QThread::msleep(100);
+        }
+        return QString();
+    }();
+    ASSERT_FALSE(about.isEmpty()) << "no About box";
+    SaveArtifact(GrabScreen(), "AboutBox.png");
+    xdo::Key("Escape");
+    Settle(300);
+    EXPECT_TRUE(xdo::Output({"search", "--onlyvisible", "--name", "^关于"}).isEmpty());
+    EXPECT_TRUE(sandbox.IsRunning()) << "Esc closed only the About box";
+    Quit();
+}
+
+TEST_F(TarselRuler, QuitsWithEscAndWritesOnlyTheStringHoldersIntoTheLanguageFile) {
+    Start();
+    const QByteArray settings = Quit();
+    EXPECT_TRUE(SavedRuler(settings, "TRectangleRuler").Found);
+    QFile language(sandbox.LanguageFilePath("test"));
+    ASSERT_TRUE(language.open(QIODevice::ReadOnly)) << "the writable language file was written";
+    // UTF-16 little-endian with a byte-order mark.
+    QStringDecoder utf16(QStringDecoder::Utf16LE);
+    const QString text = utf16.decode(language.readAll().mid(2));
+    EXPECT_TRUE(text.contains("[TAppStr]"));
+    EXPECT_FALSE(text.contains("[TMainForm]")) << "the main window's texts never get there";
+}
+
+} // namespace
