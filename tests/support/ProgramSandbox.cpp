@@ -109,7 +109,10 @@ unsigned long TProgramSandbox::WaitForWindow(int timeoutMs) const {
 bool TProgramSandbox::WaitForExit(int timeoutMs) {
     if (!FProcess)
         return false;
-    const bool finished = FProcess->waitForFinished(timeoutMs);
+    // waitForFinished answers false for a process that has already ended (the event loop
+    // may have seen it go while the test sent keys), so ask for the state first.
+    const bool finished =
+        FProcess->state() == QProcess::NotRunning || FProcess->waitForFinished(timeoutMs);
     FOutput += QString::fromUtf8(FProcess->readAll());
     if (!finished)
         return false;
