@@ -18,6 +18,7 @@
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLVclUtils.h"
 #include "foundation/VBCursor.h"
+#include "platform/TerminationSignals.h"
 #include "rulers/BaseRuler.h"
 #include "rulers/RulerConsts.h"
 #include "rulers/RulerInfos.h"
@@ -47,6 +48,8 @@ void FinalizeUnits() {
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
+    // Logging out ends the program like closing its window, so the settings are saved.
+    platform::QuitEventLoopOnTerminationSignals();
     InitializeUnits();
 
     // Creation runs the window's creation handler, then translates it.

@@ -368,4 +368,16 @@ TEST_F(TarselRuler, QuitsWithEscAndWritesOnlyTheStringHoldersIntoTheLanguageFile
     EXPECT_FALSE(text.contains("[TMainForm]")) << "the main window's texts never get there";
 }
 
+TEST_F(TarselRuler, LoggingOutSavesTheSettingsLikeQuitting) {
+    Start();
+    xdo::Drag(kOnBody, kOnBody + QPoint(40, 30));
+    Settle(300);
+    sandbox.Terminate();
+    ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
+    const TSavedRuler ruler = SavedRuler(sandbox.ReadSettings(), "TRectangleRuler");
+    ASSERT_TRUE(ruler.Found);
+    EXPECT_EQ(ruler.OffsetX, kLeft + 40);
+    EXPECT_EQ(ruler.OffsetY, kTop + 30);
+}
+
 } // namespace

@@ -119,6 +119,11 @@ bool TProgramSandbox::WaitForExit(int timeoutMs) {
     return FProcess->exitStatus() == QProcess::NormalExit && FProcess->exitCode() == 0;
 }
 
+void TProgramSandbox::Terminate() {
+    if (FProcess)
+        FProcess->terminate();
+}
+
 bool TProgramSandbox::IsRunning() const {
     return FProcess && FProcess->state() != QProcess::NotRunning;
 }

@@ -34,6 +34,8 @@ public:
     // True when the program ended (with exit code 0) within the time.
     bool WaitForExit(int timeoutMs = 15000);
     bool IsRunning() const;
+    // Sends SIGTERM, as a desktop session does at logout.
+    void Terminate();
     qint64 Pid() const;
     QString Output() const;
 
