@@ -205,11 +205,16 @@ bool TBaseRuler::IsOnResizeHandle(const TGPPointF& P) const {
 }
 
 bool TBaseRuler::IsNearEdge(const TGPPointF& P) const {
-    TGPGraphicsPath band(TFillMode::Alternate);
-    GetOutline(band);
-    const TGPPen widener(kPenColor, kEdgeBandWidth);
-    band.Widen(widener, nullptr, kEdgeFlatness);
-    return band.IsVisible(P);
+    if (!EdgeBand || EdgeBandWidth != Width || EdgeBandHeight != Height) {
+        auto band = std::make_unique<TGPGraphicsPath>(TFillMode::Alternate);
+        GetOutline(*band);
+        const TGPPen widener(kPenColor, kEdgeBandWidth);
+        band->Widen(widener, nullptr, kEdgeFlatness);
+        EdgeBand = std::move(band);
+        EdgeBandWidth = Width;
+        EdgeBandHeight = Height;
+    }
+    return EdgeBand->IsVisible(P);
 }
 
 // ---------------------------------------------------------------------------------------------

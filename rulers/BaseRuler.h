@@ -145,6 +145,13 @@ private:
     void DoResize(TRulerHost* Control, const TGPPointF& p);
     TGPPointF ToLocal(int X, int Y) const;
 
+    // The widened outline depends on the size alone (every instrument's outline is a
+    // function of Width and Height). Widening a circle costs more than a hooked mouse
+    // move may take, so the band is kept until the size changes.
+    mutable std::unique_ptr<TGPGraphicsPath> EdgeBand;
+    mutable float EdgeBandWidth = 0;
+    mutable float EdgeBandHeight = 0;
+
     bool SnapEngaged = false;   // a left press near the edge; every move is projected
     bool SnapSticky = false;    // the cursor was pulled onto the edge at SnapAnchor
     TGPPointF SnapAnchor{0, 0}; // local
