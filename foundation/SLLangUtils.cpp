@@ -327,50 +327,49 @@ bool TSLTranslator::IsIgnoredProperty(const std::string& propertyName) const {
     return TSLStrfn::IndexOfStr(propertyName, kIgnoredPropertyNames, false) >= 0;
 }
 
-void TSLTranslator::ReadComponent(TComponent* component, const std::string& section,
-                                  const std::string& prefix) {
+// Visits each translatable text of a component and of the named components it owns,
+// depth first, with its key ("pnlButtons.btnOk.Caption"). Forms and frames owned by
+// the component have sections of their own and are left out.
+void TSLTranslator::ForEachTranslatableString(TComponent* component, const std::string& prefix,
+                                              const TStringVisitor& visit) const {
     if (!component || IsIgnoredComponent(component))
         return;
     for (const TPublishedString& property : StringPropertiesOf(component)) {
         if (IsIgnoredProperty(property.Name))
             continue;
-        const std::string key = prefix.empty() ? property.Name : prefix + "." + property.Name;
-        std::string value;
-        if (ReadString(section, key, value))
-            property.Set(value);
+        visit(prefix.empty() ? property.Name : prefix + "." + property.Name, property);
     }
+    // A copy: a text set on the way may make a component rearrange what it owns.
     const std::vector<TComponent*> owned = component->Components();
     for (TComponent* child : owned) {
         if (IsForm(child) || IsFrame(child) || child->Name().empty())
             continue;
-        ReadComponent(child, section,
-                      prefix.empty() ? child->Name() : prefix + "." + child->Name());
+        ForEachTranslatableString(
+            child, prefix.empty() ? child->Name() : prefix + "." + child->Name(), visit);
     }
 }
 
-void TSLTranslator::WriteComponent(TComponent* component, const std::string& section,
-                                   const std::string& prefix) {
-    if (!component || IsIgnoredComponent(component))
-        return;
-    for (const TPublishedString& property : StringPropertiesOf(component)) {
-        if (IsIgnoredProperty(property.Name))
-            continue;
-        const std::string key = prefix.empty() ? property.Name : prefix + "." + property.Name;
-        WriteString(section, key, property.Get());
-    }
-    for (TComponent* child : component->Components()) {
-        if (IsForm(child) || IsFrame(child) || child->Name().empty())
-            continue;
-        WriteComponent(child, section,
-                       prefix.empty() ? child->Name() : prefix + "." + child->Name());
-    }
+void TSLTranslator::ReadComponent(TComponent* component, const std::string& section) {
+    ForEachTranslatableString(component, "",
+                              [&](const std::string& key, const TPublishedString& property) {
+                                  std::string value;
+                                  if (ReadString(section, key, value))
+                                      property.Set(value);
+                              });
+}
+
+void TSLTranslator::WriteComponent(TComponent* component, const std::string& section) {
+    ForEachTranslatableString(component, "",
+                              [&](const std::string& key, const TPublishedString& property) {
+                                  WriteString(section, key, property.Get());
+                              });
 }
 
 void TSLTranslator::TranslateForm(TComponent* component) {
     if (!component)
         return;
     const std::string section = GetSectionName(component->ClassName());
-    ReadComponent(component, section, "");
+    ReadComponent(component, section);
     std::string text;
     if (ReadString(section, kFontKey, text)) {
         TFont font;
@@ -388,7 +387,7 @@ void TSLTranslator::WriteForm(TComponent* component) {
         Ini_->EraseSection(section);
         if (const TFont* font = FontOf(component))
             WriteString(section, kFontKey, FontToString(*font));
-        WriteComponent(component, section, "");
+        WriteComponent(component, section);
     } catch (...) {
         // A window's texts are a convenience for translators; closing it must not fail.
     }

@@ -12,10 +12,12 @@
 #include "foundation/SLIniFile.h"
 #include "foundation/XmlPersistent.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 class TComponent;
+struct TPublishedString;
 class TFont;
 
 class TSLTranslator : public TPersistent {
@@ -75,10 +77,12 @@ public:
     const TSLMemIniFile& IniFile() const { return *Ini_; }
 
 private:
-    void ReadComponent(TComponent* component, const std::string& section,
-                       const std::string& prefix);
-    void WriteComponent(TComponent* component, const std::string& section,
-                        const std::string& prefix);
+    using TStringVisitor =
+        std::function<void(const std::string& key, const TPublishedString& property)>;
+    void ForEachTranslatableString(TComponent* component, const std::string& prefix,
+                                   const TStringVisitor& visit) const;
+    void ReadComponent(TComponent* component, const std::string& section);
+    void WriteComponent(TComponent* component, const std::string& section);
 
     std::string FileName_;
     std::string LanguageName_;

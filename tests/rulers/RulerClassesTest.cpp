@@ -1,5 +1,6 @@
 // The program's own instrument kinds in the registry and in a settings file.
 #include "rulers/RulerInfos.h"
+#include "rulers/TestAppInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TFileAppInfo : public TAppInfo {
-public:
-    explicit TFileAppInfo(std::string fileName) : FileName(std::move(fileName)) {}
-    std::string GetFileName() const override { return FileName; }
-
-private:
-    std::string FileName;
-};
-
-std::vector<std::string> ClassNames(const TAppInfo& info) {
-    std::vector<std::string> names;
-    for (int i = 0; i < info.RulerObjectList().GetCount(); ++i)
-        names.push_back(info.RulerObjectList().GetItem(i)->ClassName());
-    return names;
-}
 
 class RulerClasses : public ::testing::Test {
 protected:

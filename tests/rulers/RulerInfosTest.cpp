@@ -1,4 +1,5 @@
 #include "rulers/RulerInfos.h"
+#include "rulers/TestAppInfo.h"
 
 #include "platform/Screen.h"
 #include "rulers/TestInstruments.h"
@@ -15,16 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The settings model on a file of the test's choosing.
-class TFileAppInfo : public TAppInfo {
-public:
-    explicit TFileAppInfo(std::string fileName) : FileName(std::move(fileName)) {}
-    std::string GetFileName() const override { return FileName; }
-
-private:
-    std::string FileName;
-};
-
 std::string ReadText(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
@@ -40,13 +31,6 @@ void WriteText(const fs::path& file, const std::string& text) {
 // A settings document with the given body inside the root element.
 std::string Document(const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<TAppInfo>" + body + "</TAppInfo>\r\n";
-}
-
-std::vector<std::string> ClassNames(const TAppInfo& info) {
-    std::vector<std::string> names;
-    for (int i = 0; i < info.RulerObjectList().GetCount(); ++i)
-        names.push_back(info.RulerObjectList().GetItem(i)->ClassName());
-    return names;
 }
 
 class RulerInfos : public ::testing::Test {
