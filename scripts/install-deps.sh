@@ -10,7 +10,9 @@ packages=(
   libx11-dev libxi-dev libxtst-dev libxext-dev libxfixes-dev
   libpng-dev libgif-dev libffmpegthumbnailer-dev libwmf-dev fonts-urw-base35 ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils x11-xserver-utils xinput openbox
+  qt6-translations-l10n
+  clang-14 libclang-rt-14-dev
   fonts-wqy-microhei fonts-dejavu-core
   python3
 )
@@ -23,6 +25,6 @@ done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi
