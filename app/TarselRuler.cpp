@@ -8,6 +8,9 @@
 //    translator writes the file last;
 //  - the main window is destroyed only after that, when no translator exists any
 //    more, so its own texts never reach the language file.
+// The shut-down runs once, whatever ends the program: closing the main window, Esc, a
+// termination signal (also with a modal window open), or a broken connection to the X
+// server, after which Qt or Xlib may call exit() from inside the event loop.
 
 #include "app/Application.h"
 #include "app/MainFrm.h"
@@ -18,12 +21,18 @@
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLVclUtils.h"
 #include "foundation/VBCursor.h"
+#include "platform/DisplayLoss.h"
 #include "platform/TerminationSignals.h"
 #include "rulers/BaseRuler.h"
 #include "rulers/RulerConsts.h"
 #include "rulers/RulerInfos.h"
 
+#include <cstdlib>
+#include <utility>
+
 namespace {
+
+bool UnitsFinalized = false;
 
 void InitializeUnits() {
     InitializeSLLangUtils();
@@ -44,20 +53,42 @@ void FinalizeUnits() {
     FinalizeSLLangUtils();
 }
 
+void ShutDown() {
+    if (!std::exchange(UnitsFinalized, true))
+        FinalizeUnits();
+}
+
+// Static destruction frees function-local statics in the reverse order of their
+// construction, and this hook runs before everything that existed when it was
+// registered is freed. So the property tables that the shut-down walks (the settings
+// model's and the string holders') are built first, whether or not their objects
+// have been made yet.
+void ShutDownAlsoAtExit() {
+    TAppInfo::StaticClassInfo();
+    TOptionInfo::StaticClassInfo();
+    TRulerObjectList::StaticClassInfo();
+    TAppStr::StaticClassInfo();
+    TShowDialogStr::StaticClassInfo();
+    std::atexit(ShutDown);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
-    // Logging out ends the program like closing its window, so the settings are saved.
+    // Logging out ends the program like closing its window, so the settings are saved;
+    // so does losing the display.
     platform::QuitEventLoopOnTerminationSignals();
+    platform::EndEventLoopOnDisplayLoss();
     InitializeUnits();
+    ShutDownAlsoAtExit();
 
     // Creation runs the window's creation handler, then translates it.
     TComponentPtr<TMainForm> mainForm = NewComponent<TMainForm>(nullptr);
     mainForm->Show();
     const int exitCode = application.exec();
 
-    FinalizeUnits();
+    ShutDown();
     mainForm.reset();
     return exitCode;
 }

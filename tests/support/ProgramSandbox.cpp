@@ -107,16 +107,20 @@ unsigned long TProgramSandbox::WaitForWindow(int timeoutMs) const {
 }
 
 bool TProgramSandbox::WaitForExit(int timeoutMs) {
+    return WaitForExitCode(timeoutMs) == 0;
+}
+
+std::optional<int> TProgramSandbox::WaitForExitCode(int timeoutMs) {
     if (!FProcess)
-        return false;
+        return std::nullopt;
     // waitForFinished answers false for a process that has already ended (the event loop
     // may have seen it go while the test sent keys), so ask for the state first.
     const bool finished =
         FProcess->state() == QProcess::NotRunning || FProcess->waitForFinished(timeoutMs);
     FOutput += QString::fromUtf8(FProcess->readAll());
-    if (!finished)
-        return false;
-    return FProcess->exitStatus() == QProcess::NormalExit && FProcess->exitCode() == 0;
+    if (!finished || FProcess->exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return FProcess->exitCode();
 }
 
 void TProgramSandbox::Terminate() {

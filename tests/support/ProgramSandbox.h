@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class TProgramSandbox {
 public:
@@ -33,6 +34,8 @@ public:
     unsigned long WaitForWindow(int timeoutMs = 15000) const;
     // True when the program ended (with exit code 0) within the time.
     bool WaitForExit(int timeoutMs = 15000);
+    // The exit code when the program ended by itself within the time (not by a signal).
+    std::optional<int> WaitForExitCode(int timeoutMs = 15000);
     bool IsRunning() const;
     // Sends SIGTERM, as a desktop session does at logout.
     void Terminate();
