@@ -319,8 +319,7 @@ int RunAsOrdinaryUser(const std::function<int()>& work) {
     if (child == 0) {
         if (::geteuid() == 0) {
             const TOrdinaryUser user;
-            if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid) != 0 ||
-                ::setuid(user.Uid) != 0)
+            if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid) != 0 || ::setuid(user.Uid) != 0)
                 ::_exit(99);
         }
         ::_exit(work());
@@ -339,7 +338,9 @@ int CountEntries(const fs::path& folder) {
 // A prepared settings file in a shared installation: the user may write the file but not
 // the folder, so no temporary file can be made beside it.
 TEST_F(CommonConstsTest, AWritableFileInAFolderTheUserMayNotWriteIsRewrittenInPlace) {
-    WriteAll(File, R"(<TTestSettings MouseSnap="1" Transparent="42" Zoom="3" Extra="long enough to be longer than the new text"/>)");
+    WriteAll(
+        File,
+        R"(<TTestSettings MouseSnap="1" Transparent="42" Zoom="3" Extra="long enough to be longer than the new text"/>)");
     if (::geteuid() == 0) {
         const TOrdinaryUser user;
         ASSERT_EQ(::chown(File.c_str(), user.Uid, user.Gid), 0);
@@ -449,9 +450,10 @@ TEST_F(CommonConstsTest, AFileThatCouldNotBeReadInFullIsKeptBesideTheNewOne) {
         const char* proves;
         const char* content;
     };
-    for (const Row row : {Row{"a typo in a hand-edited value",
-                              R"(<TTestSettings MouseSnap="1" Transparent="4O" Zoom="3"/>)"},
-                          Row{"a cut-off file", "<?xml version=\"1.0\"?>\r\n<TTestSettings Mouse"}}) {
+    for (const Row row :
+         {Row{"a typo in a hand-edited value",
+              R"(<TTestSettings MouseSnap="1" Transparent="4O" Zoom="3"/>)"},
+          Row{"a cut-off file", "<?xml version=\"1.0\"?>\r\n<TTestSettings Mouse"}}) {
         SCOPED_TRACE(row.proves);
         WriteAll(File, row.content);
         {
