@@ -27,6 +27,7 @@
 #include "rulers/RulerConsts.h"
 #include "rulers/RulerInfos.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -58,18 +59,30 @@ void ShutDown() {
         FinalizeUnits();
 }
 
-// Static destruction frees function-local statics in the reverse order of their
-// construction, and this hook runs before everything that existed when it was
-// registered is freed. So the property tables that the shut-down walks (the settings
-// model's and the string holders') are built first, whether or not their objects
-// have been made yet.
-void ShutDownAlsoAtExit() {
+// The shut-down from inside exit(), which Qt's X connection and Xlib call when the
+// connection to the X server breaks. Static destruction has by then freed everything made
+// after this hook was registered (function-local statics go in the reverse order of their
+// making), so only the steps that keep something run, in their designed order, over the
+// property tables built before the hook; then the process ends without the rest of static
+// destruction, which would free the remaining single instances through what is gone.
+void ShutDownInsideExit() {
+    if (std::exchange(UnitsFinalized, true))
+        return;            // main has shut down and returned
+    FinalizeRulerInfos();  // saves the settings file
+    FinalizeRulerConsts(); // the user-interface strings into the language file's image
+    FinalizeSLVclUtils();  // the message-box captions likewise
+    FinalizeSLLangUtils(); // writes the language file
+    std::fflush(nullptr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+void ShutDownAlsoInsideExit() {
     TAppInfo::StaticClassInfo();
     TOptionInfo::StaticClassInfo();
     TRulerObjectList::StaticClassInfo();
     TAppStr::StaticClassInfo();
     TShowDialogStr::StaticClassInfo();
-    std::atexit(ShutDown);
+    std::atexit(ShutDownInsideExit);
 }
 
 } // namespace
@@ -81,7 +94,7 @@ int main(int argc, char** argv) {
     platform::QuitEventLoopOnTerminationSignals();
     platform::EndEventLoopOnDisplayLoss();
     InitializeUnits();
-    ShutDownAlsoAtExit();
+    ShutDownAlsoInsideExit();
 
     // Creation runs the window's creation handler, then translates it.
     TComponentPtr<TMainForm> mainForm = NewComponent<TMainForm>(nullptr);

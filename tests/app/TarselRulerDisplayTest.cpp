@@ -462,10 +462,16 @@ protected:
         QByteArray settings = PreparedSettings();
         settings.replace("MouseSnap=\"0\"", QByteArray("MouseSnap=\"") + mouseSnap + "\"");
         sandbox.WriteSettings(settings);
+        sandbox.UseLanguageFolder("test");
         sandbox.Start({"DISPLAY=" + server.Display()});
         EXPECT_TRUE(WaitForWindow()) << sandbox.Output().toStdString();
         QThread::msleep(800);
         Drag(kOnBody, kOnBody + QPoint(60, 45));
+        // Over the rotate handle the program loads its own cursors, which the shut-down
+        // must not trip over.
+        const QPoint handle = kRotateHandle + QPoint(60, 45);
+        Xdo({"mousemove", QString::number(handle.x()), QString::number(handle.y())});
+        QThread::msleep(300);
         server.Kill();
         // Exit code 1, as for any program that lost its display; but no crash.
         const std::optional<int> exitCode = sandbox.WaitForExitCode();
@@ -481,6 +487,10 @@ TEST_F(TarselRulerOnItsOwnDisplay, LosingTheDisplaySavesTheSettings) {
     const TSavedRuler ruler = SavedRuler(settings, "TRectangleRuler");
     EXPECT_EQ(ruler.OffsetX, kLeft + 60) << sandbox.Output().toStdString();
     EXPECT_EQ(ruler.OffsetY, kTop + 45);
+    QFile language(sandbox.LanguageFilePath("test"));
+    ASSERT_TRUE(language.open(QIODevice::ReadOnly)) << "the language file is written too";
+    QStringDecoder utf16(QStringDecoder::Utf16LE);
+    EXPECT_TRUE(QString(utf16.decode(language.readAll().mid(2))).contains("[TAppStr]"));
 }
 
 // With snapping on the program holds a second connection of its own to the server.
