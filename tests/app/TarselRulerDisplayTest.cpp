@@ -25,6 +25,8 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -499,6 +501,46 @@ TEST_F(TarselRulerOnItsOwnDisplay, LosingTheDisplayWhileSnappingSavesTheSettings
     const QByteArray settings = MoveTheRulerAndLoseTheDisplay("1");
     EXPECT_EQ(SavedAttribute(settings, "MouseSnap"), "1") << sandbox.Output().toStdString();
     EXPECT_EQ(SavedRuler(settings, "TRectangleRuler").OffsetY, kTop + 45);
+}
+
+// A shared installation with a prepared settings file: the user may write the file but
+// not the program's folder, so no new file can be made beside it.
+TEST_F(TarselRulerOnItsOwnDisplay, AnOrdinaryUserSavesIntoAFileInAFolderTheyMayNotWrite) {
+    ASSERT_FALSE(server.Display().isEmpty()) << "Xvfb did not start";
+    sandbox.WriteSettings(PreparedSettings());
+    const QByteArray bin = sandbox.BinDir().toLocal8Bit();
+    const QByteArray settingsFile = sandbox.SettingsPath().toLocal8Bit();
+    QStringList launcher;
+    uid_t owner = ::geteuid();
+    if (owner == 0) {
+        // As the super-user: run the program as "nobody", who owns only the file.
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        owner = nobody->pw_uid;
+        ASSERT_EQ(::chmod(QDir(sandbox.BinDir()).filePath("..").toLocal8Bit().constData(), 0755),
+                  0);
+        ASSERT_EQ(::chown(settingsFile.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+        launcher = {"setpriv", "--reuid=" + QString::number(nobody->pw_uid),
+                    "--regid=" + QString::number(nobody->pw_gid), "--clear-groups", "--"};
+    } else {
+        ASSERT_EQ(::chmod(bin.constData(), 0555), 0);
+    }
+    sandbox.Start({"DISPLAY=" + server.Display()}, launcher);
+    ASSERT_TRUE(WaitForWindow()) << sandbox.Output().toStdString();
+    QThread::msleep(800);
+    Drag(kOnBody, kOnBody + QPoint(-40, 35));
+    sandbox.Terminate();
+    const bool ended = sandbox.WaitForExit();
+    ::chmod(bin.constData(), 0755);
+    ASSERT_TRUE(ended) << sandbox.Output().toStdString();
+    const TSavedRuler ruler = SavedRuler(sandbox.ReadSettings(), "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft - 40) << sandbox.Output().toStdString();
+    EXPECT_EQ(ruler.OffsetY, kTop + 35);
+    struct stat saved {};
+    ASSERT_EQ(::stat(settingsFile.constData(), &saved), 0);
+    EXPECT_EQ(saved.st_uid, owner) << "the file keeps its owner";
+    EXPECT_EQ(QDir(sandbox.BinDir()).entryList(QDir::Files).join(' ').toStdString(),
+              "TarselRuler TarselRuler.ini");
 }
 
 } // namespace

@@ -67,7 +67,7 @@ QString TProgramSandbox::LanguageFilePath(const QString& folder) const {
     return FDir.filePath("Languages/" + folder + "/TarselRuler.lng");
 }
 
-void TProgramSandbox::Start(const QStringList& environment) {
+void TProgramSandbox::Start(const QStringList& environment, const QStringList& launcher) {
     FProcess = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
@@ -76,7 +76,10 @@ void TProgramSandbox::Start(const QStringList& environment) {
     FProcess->setProcessEnvironment(env);
     FProcess->setProcessChannelMode(QProcess::MergedChannels);
     FProcess->setWorkingDirectory(FDir.path());
-    FProcess->start(ProgramPath(), {});
+    if (launcher.isEmpty())
+        FProcess->start(ProgramPath(), {});
+    else
+        FProcess->start(launcher.front(), launcher.mid(1) << ProgramPath());
     if (!FProcess->waitForStarted())
         throw std::runtime_error("the program did not start");
 }

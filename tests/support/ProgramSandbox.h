@@ -28,8 +28,9 @@ public:
     void UseLanguageFolder(const QString& folder, const QByteArray& lngText = {}) const;
     QString LanguageFilePath(const QString& folder) const;
 
-    // Starts the program; extra environment entries as "NAME=value".
-    void Start(const QStringList& environment = {});
+    // Starts the program; extra environment entries as "NAME=value". A launcher (for
+    // instance setpriv with its arguments) runs the program in its place.
+    void Start(const QStringList& environment = {}, const QStringList& launcher = {});
     // The program's first visible top-level window on the display, 0 if none came.
     unsigned long WaitForWindow(int timeoutMs = 15000) const;
     // True when the program ended (with exit code 0) within the time.
