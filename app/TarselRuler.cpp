@@ -73,9 +73,11 @@ void ShutDownInsideExit() {
     FinalizeSLVclUtils();  // the message-box captions likewise
     FinalizeSLLangUtils(); // writes the language file
     std::fflush(nullptr);
-    std::_Exit(EXIT_FAILURE);
+    std::_Exit(EXIT_FAILURE); // the code that Qt and Xlib end with
 }
 
+// Hooks ShutDownInsideExit to exit(). The property tables it walks are built first, so
+// that they outlive the hook whether or not their objects have been made yet.
 void ShutDownAlsoInsideExit() {
     TAppInfo::StaticClassInfo();
     TOptionInfo::StaticClassInfo();

@@ -5,7 +5,7 @@
 // closed, with exit code 1, so the normal shut-down runs and the settings are saved.
 //
 // Qt's own X connection may still call exit() itself when it sees the break first; the
-// program's shut-down is therefore also hooked to exit (see app/TarselRuler.cpp).
+// program's shut-down is therefore also hooked to exit() (in the program's main unit).
 
 namespace platform {
 
