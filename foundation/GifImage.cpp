@@ -108,7 +108,9 @@ int WriteToString(GifFileType* gif, const GifByteType* data, int length) {
 
 // A giflib encoder writing into a string, with the frames and extension blocks copied into
 // it. Closing an encoder does not free those copies, so they are taken from it before it
-// closes and freed afterwards, on every way out.
+// closes and freed afterwards, on every way out. Writing the screen descriptor replaces
+// the encoder's screen colour map by a copy of its own (which closing frees); the map
+// given to it is freed here once it has been replaced.
 class TGifEncoder {
 public:
     explicit TGifEncoder(std::string& bytes) {
@@ -120,9 +122,13 @@ public:
     ~TGifEncoder() {
         if (FOut != nullptr) {
             RecordCopies();
+            if (FOut->SColorMap == FScreenColors)
+                FScreenColors = nullptr; // still the encoder's, freed when it closes
             int error = 0;
             EGifCloseFile(FOut, &error);
         }
+        if (FScreenColors != nullptr)
+            GifFreeMapObject(FScreenColors);
         GifFileType frames{};
         frames.SavedImages = FFrames;
         frames.ImageCount = FFrameCount;
@@ -147,6 +153,7 @@ public:
 
 private:
     void RecordCopies() {
+        FScreenColors = FOut->SColorMap;
         FFrames = FOut->SavedImages;
         FFrameCount = FOut->ImageCount;
         FBlocks = FOut->ExtensionBlocks;
@@ -154,6 +161,7 @@ private:
     }
 
     GifFileType* FOut = nullptr;
+    ColorMapObject* FScreenColors = nullptr;
     SavedImage* FFrames = nullptr;
     int FFrameCount = 0;
     ExtensionBlock* FBlocks = nullptr;

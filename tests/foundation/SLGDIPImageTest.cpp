@@ -16,6 +16,7 @@
 
 #include <gif_lib.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <QImage>
 #include <cstdlib>
@@ -104,7 +105,15 @@ void WriteGif(const std::string& fileName, int frames, int transparentIndex) {
         }
         (void)saved;
     }
+    // Closing the encoder frees neither the frames nor the screen colour map it was given
+    // (it writes from a copy of that map).
+    ColorMapObject* screenColors = gif->SColorMap;
+    GifFileType written{};
+    written.SavedImages = gif->SavedImages;
+    written.ImageCount = gif->ImageCount;
     ASSERT_EQ(EGifSpew(gif), GIF_OK);
+    GifFreeMapObject(screenColors);
+    GifFreeSavedImages(&written);
 }
 
 void Put16(std::string& out, int value) {
@@ -118,8 +127,9 @@ void Put32(std::string& out, std::uint32_t value) {
 }
 
 // A placeable Windows metafile of 80 x 40 units at 96 units per inch: a red rectangle over
-// its whole area, drawn without an outline.
-std::string RedRectangleWmf() {
+// its whole area, drawn without an outline. The placeable header's bounding box and units
+// per inch can be made to claim another size.
+std::string RedRectangleWmf(int right = 80, int bottom = 40, int unitsPerInch = 96) {
     std::string records;
     const auto record = [&](int function, std::vector<int> words) {
         Put32(records, std::uint32_t(3 + words.size()));
@@ -145,7 +155,7 @@ std::string RedRectangleWmf() {
     Put16(header, 0);
     std::string placeable;
     Put32(placeable, 0x9AC6CDD7);
-    for (int word : {0, 0, 0, 80, 40, 96})
+    for (int word : {0, 0, 0, right, bottom, unitsPerInch})
         Put16(placeable, word);
     Put32(placeable, 0);
     std::uint16_t checksum = 0;
@@ -526,6 +536,114 @@ TEST_F(ImageFiles, WindowsMetafileIsPlayedAndKeepsItsBytes) {
     EXPECT_EQ(PixelOf(assigned, 0, 0), kRed);
 }
 
+// --- Hostile headers -----------------------------------------------------------------------------
+
+namespace {
+// A GIF whose logical screen and frames claim the given sizes, each frame followed by a
+// few bytes of picture data that end long before the frame would.
+std::string GifClaiming(int screenWidth, int screenHeight, std::vector<std::pair<int, int>> frames) {
+    std::string gif = "GIF89a";
+    Put16(gif, screenWidth);
+    Put16(gif, screenHeight);
+    gif += std::string("\x80\x00\x00" "\x00\x00\x00\xFF\xFF\xFF", 9); // two colours
+    for (const auto& [width, height] : frames) {
+        gif += '\x2C';
+        Put16(gif, 0);
+        Put16(gif, 0);
+        Put16(gif, width);
+        Put16(gif, height);
+        gif += std::string("\x00\x02\x02\x4C\x01\x00", 6);
+    }
+    return gif + ";";
+}
+
+void PutChunk(std::string& png, const char* type, const std::string& data) {
+    Put32(png, 0); // the length, big-endian below
+    const std::uint32_t length = std::uint32_t(data.size());
+    for (int i = 0; i < 4; ++i)
+        png[png.size() - 4 + std::size_t(i)] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
+    const std::string body = type + data;
+    png += body;
+    const auto crc = std::uint32_t(
+        crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+    for (int i = 0; i < 4; ++i)
+        png += static_cast<char>((crc >> (24 - 8 * i)) & 0xFF);
+}
+
+// The signature, a header claiming width x height RGB pixels and the start of a picture
+// data chunk that the file then cuts short.
+std::string TruncatedPngClaiming(std::uint32_t width, std::uint32_t height) {
+    std::string header;
+    for (const std::uint32_t value : {width, height})
+        for (int i = 0; i < 4; ++i)
+            header += static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, no interlace
+    std::string png = "\x89PNG\r\n\x1a\n";
+    PutChunk(png, "IHDR", header);
+    return png + std::string("\x00\x00\x10\x00IDAT\x78\x9c\xed\xc1\x01\x0d", 14);
+}
+
+// A Windows bitmap file header claiming width x height 24-bit pixels, and no pixels.
+std::string BmpClaiming(int width, int height) {
+    std::string bmp = "BM";
+    Put32(bmp, 54);
+    Put32(bmp, 0);
+    Put32(bmp, 54);
+    Put32(bmp, 40);
+    Put32(bmp, std::uint32_t(width));
+    Put32(bmp, std::uint32_t(height));
+    Put16(bmp, 1);
+    Put16(bmp, 24);
+    for (int i = 0; i < 6; ++i)
+        Put32(bmp, 0);
+    return bmp;
+}
+} // namespace
+
+// Every reader checks the size a file claims before it allocates the pixels: a picture
+// larger than 16384 pixels a side or 256 MB of 32-bit pixels shows the desktop icon.
+TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } rows[] = {
+        {"screen-and-frame.gif", GifClaiming(20000, 20000, {{20000, 20000}})},
+        {"frame-beyond-screen.gif", GifClaiming(10, 10, {{20000, 20000}})},
+        {"frames-together.gif", GifClaiming(8000, 8000, {{8000, 8000}, {8000, 8000}})},
+        {"wide-screen.gif", GifClaiming(20000, 1, {{1, 1}})},
+        {"side.png", TruncatedPngClaiming(30000, 30000)},
+        {"huge.png", TruncatedPngClaiming(1000000, 1000000)},
+        {"square-at-the-side-limit.png", TruncatedPngClaiming(16384, 16384)},
+        {"long-row.png", TruncatedPngClaiming(20000, 1)},
+        {"huge.bmp", BmpClaiming(20000, 20000)},
+        {"units-per-inch.wmf", RedRectangleWmf(32767, 32767, 1)},
+        {"bounding-box.wmf", RedRectangleWmf(32767, 16, 96)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TSLImageEx image;
+        EXPECT_NO_THROW(image.LoadFromFile(Write(row.Name, row.Bytes)));
+        ExpectShellIcon(image);
+    }
+}
+
+TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
+    // The largest record's size in words, at byte 12 of the header after the placeable one.
+    std::string bytes = RedRectangleWmf();
+    const std::size_t largestRecord = 22 + 12;
+    bytes.replace(largestRecord, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+    TSLImageEx image;
+    EXPECT_NO_THROW(image.LoadFromFile(Write("claims.wmf", bytes)));
+    ExpectShellIcon(image);
+
+    // Without its placeable header, a sound metafile still plays.
+    TMetafile plain;
+    plain.SetBytes(RedRectangleWmf().substr(22));
+    TSLImageEx assigned;
+    assigned.Assign(plain);
+    EXPECT_FALSE(assigned.IsEmpty());
+}
+
 // --- Copies, sizes and other sources -------------------------------------------------------------
 
 TEST_F(ImageFiles, CloneCopiesEverythingButTheGuid) {
@@ -817,6 +935,68 @@ TEST_F(ImageFiles, GatherLeavesThePictureAloneWithoutAMatchingRecord) {
         EXPECT_EQ(target.GetWidth(), 2);
         EXPECT_TRUE(target.SourceBytes().empty());
     }
+}
+
+// Sizes in the side stream are checked against the bytes it holds: nothing is allocated for
+// data the stream does not have, and a picture cut short fails instead of loading half.
+TEST_F(ImageFiles, GatherRecordsCutShortFailAndHostileSizesAllocateNothing) {
+    TSLImageEx source;
+    source.LoadFromFile(WriteRgbaPng("gathered.png"));
+    const std::string full = Block(Record(source.GUID, source.SourceBytes()));
+    const auto int64Bytes = [](std::int64_t value) {
+        std::string bytes;
+        PutInt64(bytes, value);
+        return bytes;
+    };
+    const std::size_t dataSizeAt = 8 + TSLImageExGather::DataSizeOffset;
+    std::string claimsTwoGigabytes = Block(Record(source.GUID, "tiny"));
+    claimsTwoGigabytes.replace(dataSizeAt, 8, int64Bytes(std::int64_t(2) << 30));
+    const struct {
+        const char* Name;
+        std::string Side;
+    } failing[] = {
+        {"a DataSize of 2 GB in a stream of 190 bytes", claimsTwoGigabytes},
+        {"data cut short", full.substr(0, full.size() - 10)},
+        {"a header cut short", full.substr(0, 100)},
+    };
+    for (const auto& row : failing) {
+        SCOPED_TRACE(row.Name);
+        std::istringstream stream(row.Side);
+        TSLImageExGather gather;
+        gather.SetSideStream(&stream, 0);
+        TSLImageEx target;
+        target.GUID = source.GUID;
+        target.FileExt = ".PNG";
+        target.NewBitmap(2, 2);
+        EXPECT_THROW(gather.ReadImage(target), EReadError);
+        EXPECT_EQ(target.GetWidth(), 2);
+        EXPECT_TRUE(target.SourceBytes().empty());
+    }
+
+    // A BlockSize at the very end of the signed range, behind a base offset, cannot
+    // overflow: the block runs to the end of the stream.
+    std::string lead(100, 'l');
+    std::string side = lead + Block(Record("{other}", "yy") + Record(source.GUID, source.SourceBytes()));
+    side.replace(lead.size(), 8, int64Bytes(INT64_MAX));
+    std::istringstream stream(side);
+    TSLImageExGather gather;
+    gather.SetSideStream(&stream, std::int64_t(lead.size()));
+    TSLImageEx target;
+    target.GUID = source.GUID;
+    target.FileExt = ".PNG";
+    gather.ReadImage(target);
+    EXPECT_EQ(target.SourceBytes(), source.SourceBytes());
+
+    // Another record claiming the largest size ends the block quietly.
+    std::string skipped = Block(Record("{other}", "yy"));
+    skipped.replace(dataSizeAt, 8, int64Bytes(INT64_MAX));
+    std::istringstream skippedStream(skipped);
+    gather.SetSideStream(&skippedStream, 0);
+    TSLImageEx untouched;
+    untouched.GUID = source.GUID;
+    untouched.NewBitmap(3, 3);
+    EXPECT_NO_THROW(gather.ReadImage(untouched));
+    EXPECT_EQ(untouched.GetWidth(), 3);
 }
 
 TEST(SLImageExGather, CollectsEachDescriptionOnceAndLeavesItToItsOwner) {
