@@ -19,7 +19,6 @@ constexpr std::size_t kScreenDescriptorEnd = 13; // signature, version, screen d
 constexpr std::size_t kImageDescriptorSize = 10;  // separator, left, top, width, height, flags
 constexpr unsigned char kExtensionIntroducer = 0x21;
 constexpr unsigned char kImageSeparator = 0x2C;
-constexpr unsigned char kTrailer = 0x3B;
 constexpr unsigned char kColorTableFlag = 0x80;
 constexpr unsigned char kColorTableSizeMask = 0x07;
 
@@ -152,7 +151,12 @@ public:
     }
 
 private:
+    // Once, before anything is encoded: the frames stay where they are while the encoder
+    // writes, but the screen colour map is replaced.
     void RecordCopies() {
+        if (FRecorded)
+            return;
+        FRecorded = true;
         FScreenColors = FOut->SColorMap;
         FFrames = FOut->SavedImages;
         FFrameCount = FOut->ImageCount;
@@ -161,12 +165,14 @@ private:
     }
 
     GifFileType* FOut = nullptr;
+    bool FRecorded = false;
     ColorMapObject* FScreenColors = nullptr;
     SavedImage* FFrames = nullptr;
     int FFrameCount = 0;
     ExtensionBlock* FBlocks = nullptr;
     int FBlockCount = 0;
 };
+
 // The first frame's graphic control block; false when it has none.
 bool FirstFrameControl(const GifFileType* gif, GraphicsControlBlock& control) {
     if (gif == nullptr || gif->ImageCount < 1)

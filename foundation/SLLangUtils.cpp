@@ -212,8 +212,8 @@ std::string QuotedField(const std::string& text, std::size_t& p) {
 // Splits like the class library's delimited text: blanks and control characters before a
 // field are skipped, a quoted field runs to its closing quote, any other field ends at a
 // blank, a control character or the delimiter, and a delimiter that is the last character
-// adds an empty field. Every field consumes at least one character, so the walk always
-// reaches the end.
+// adds an empty field. Every round of the walk consumes at least one character, so it
+// always reaches the end.
 std::vector<std::string> SplitDelimited(const std::string& text) {
     std::vector<std::string> fields;
     std::size_t p = 0;

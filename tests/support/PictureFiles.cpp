@@ -116,3 +116,25 @@ std::string WmfClaimingLargestRecord(std::uint32_t largestRecordWords) {
     Put32(size, largestRecordWords);
     return bytes.replace(kLargestRecordAt, 4, size);
 }
+
+std::string SmallGif() {
+    // One pixel, two colours, the pixel transparent.
+    return std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00"
+                       "!\xF9\x04\x01\x00\x00\x00\x00"
+                       ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                       43);
+}
+
+std::string SmallPng() {
+    const std::string row("\x00\xFF\x00\x00", 4); // no filter, one red pixel
+    uLongf packedSize = compressBound(uLong(row.size()));
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+             reinterpret_cast<const Bytef*>(row.data()), uLong(row.size()));
+    packed.resize(packedSize);
+    std::string png = "\x89PNG\r\n\x1a\n";
+    PutChunk(png, "IHDR", std::string("\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00", 13));
+    PutChunk(png, "IDAT", packed);
+    PutChunk(png, "IEND", "");
+    return png;
+}

@@ -25,3 +25,7 @@ std::string TruncatedPngClaiming(std::uint32_t width, std::uint32_t height);
 
 // A Windows bitmap file header claiming width x height 24-bit pixels, and no pixels.
 std::string BmpClaiming(int width, int height);
+
+// Sound pictures of one pixel: a transparent GIF and a red PNG.
+std::string SmallGif();
+std::string SmallPng();
