@@ -79,8 +79,7 @@ void LoadPicture(benchmark::State& state, const std::string& name, const std::st
 }
 
 BENCHMARK_CAPTURE(LoadPicture, SoundGif, "sound.gif", SmallGif())->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadPicture, Gif20000Square, "hostile.gif",
-                  GifClaiming(20000, 20000, {{20000, 20000}}))
+BENCHMARK_CAPTURE(LoadPicture, Gif20000Square, "hostile.gif", GifClaiming(20000, 20000, {{1, 1}}))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK_CAPTURE(LoadPicture, SoundPng, "sound.png", SmallPng())->Unit(benchmark::kMillisecond);

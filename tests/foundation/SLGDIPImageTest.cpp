@@ -496,6 +496,7 @@ TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
         const char* Name;
         std::string Bytes;
     } rows[] = {
+        {"screen.gif", GifClaiming(20000, 20000, {{1, 1}})}, // a sound GIF of 45 bytes
         {"screen-and-frame.gif", GifClaiming(20000, 20000, {{20000, 20000}})},
         {"frame-beyond-screen.gif", GifClaiming(10, 10, {{20000, 20000}})},
         {"frames-together.gif", GifClaiming(8000, 8000, {{8000, 8000}, {8000, 8000}})},

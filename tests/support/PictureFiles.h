@@ -16,7 +16,8 @@ std::string RedRectangleWmf(int right = 80, int bottom = 40, int unitsPerInch = 
 std::string WmfClaimingLargestRecord(std::uint32_t largestRecordWords);
 
 // A GIF whose logical screen and frames (width, height) claim the given sizes, each frame
-// followed by a few bytes of picture data that end long before the frame would.
+// followed by the picture data of one pixel: sound for a frame of 1 x 1, cut short for
+// any larger one.
 std::string GifClaiming(int screenWidth, int screenHeight, std::vector<std::pair<int, int>> frames);
 
 // The PNG signature, a header claiming width x height RGB pixels and the start of a
