@@ -140,8 +140,8 @@ std::string THttpClient::Get(const std::string& url) const {
     // The total bounds everything from resolving the name to the last byte; a connect
     // time-out longer than the total would never count.
     const auto total = std::max<long>(1, static_cast<long>(FSettings.TotalTimeout.count()));
-    const auto connect = std::clamp<long>(static_cast<long>(FSettings.ConnectTimeout.count()), 1,
-                                          total);
+    const auto connect =
+        std::clamp<long>(static_cast<long>(FSettings.ConnectTimeout.count()), 1, total);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, connect);
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, total);
     // A length announced in advance fails the request before any of the body arrives.

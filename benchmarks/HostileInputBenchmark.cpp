@@ -74,8 +74,8 @@ void LoadPicture(benchmark::State& state, const std::string& name, const std::st
         image.LoadFromFile(file);
         benchmark::DoNotOptimize(image.GetWidth());
     }
-    state.counters["leaked"] = benchmark::Counter((HeapInUse() - before) /
-                                                  double(state.iterations()));
+    state.counters["leaked"] =
+        benchmark::Counter((HeapInUse() - before) / double(state.iterations()));
 }
 
 BENCHMARK_CAPTURE(LoadPicture, SoundGif, "sound.gif", SmallGif())->Unit(benchmark::kMillisecond);

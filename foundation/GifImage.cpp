@@ -16,7 +16,7 @@ namespace {
 constexpr std::uint32_t kOpaqueAlpha = 0xFF000000;
 
 constexpr std::size_t kScreenDescriptorEnd = 13; // signature, version, screen descriptor
-constexpr std::size_t kImageDescriptorSize = 10;  // separator, left, top, width, height, flags
+constexpr std::size_t kImageDescriptorSize = 10; // separator, left, top, width, height, flags
 constexpr unsigned char kExtensionIntroducer = 0x21;
 constexpr unsigned char kImageSeparator = 0x2C;
 constexpr unsigned char kColorTableFlag = 0x80;
@@ -25,8 +25,7 @@ constexpr unsigned char kColorTableSizeMask = 0x07;
 // An empty logical screen draws nothing, which is allowed; any other size must be a
 // picture size that may be decoded.
 bool ScreenSizeAllowed(std::int64_t width, std::int64_t height) {
-    return (width == 0 || height == 0) ||
-           platform::PictureSizeAllowed(width, height);
+    return (width == 0 || height == 0) || platform::PictureSizeAllowed(width, height);
 }
 
 int Read16(const std::string& bytes, std::size_t at) {
@@ -252,12 +251,11 @@ void TGIFImage::SaveToStream(std::ostream& stream) const {
         out->SBackGroundColor = FGif->SBackGroundColor;
         out->AspectByte = FGif->AspectByte;
         if (FGif->SColorMap != nullptr)
-            out->SColorMap =
-                GifMakeMapObject(FGif->SColorMap->ColorCount, FGif->SColorMap->Colors);
+            out->SColorMap = GifMakeMapObject(FGif->SColorMap->ColorCount, FGif->SColorMap->Colors);
         for (int i = 0; i < FGif->ExtensionBlockCount; ++i) {
             const ExtensionBlock& block = FGif->ExtensionBlocks[i];
-            GifAddExtensionBlock(&out->ExtensionBlockCount, &out->ExtensionBlocks,
-                                 block.Function, unsigned(block.ByteCount), block.Bytes);
+            GifAddExtensionBlock(&out->ExtensionBlockCount, &out->ExtensionBlocks, block.Function,
+                                 unsigned(block.ByteCount), block.Bytes);
         }
         for (int i = 0; i < FGif->ImageCount; ++i)
             CopyFrame(FGif->SavedImages[i], out.Get());

@@ -15,9 +15,9 @@ namespace {
 constexpr unsigned kDotsPerInch = 96;
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::size_t kPlaceableHeaderSize = 22;
-constexpr std::size_t kMetaHeaderSize = 18;       // bytes, 9 words
+constexpr std::size_t kMetaHeaderSize = 18; // bytes, 9 words
 constexpr std::uint16_t kMetaHeaderWords = 9;
-constexpr std::size_t kMaxRecordSizeOffset = 12;  // of the 32-bit largest-record size, in words
+constexpr std::size_t kMaxRecordSizeOffset = 12; // of the 32-bit largest-record size, in words
 // What libwmf may allocate for one metafile through its memory manager (records, objects,
 // bitmaps a record holds), on top of the picture itself.
 constexpr std::size_t kMaxLibraryBytes = 64 * 1024 * 1024;
@@ -42,7 +42,8 @@ bool HeaderIsSound(const QByteArray& bytes) {
         return false;
     if (Read16(bytes, header + 2) != kMetaHeaderWords)
         return false;
-    const std::uint64_t largestRecord = std::uint64_t(Read32(bytes, header + kMaxRecordSizeOffset)) * 2;
+    const std::uint64_t largestRecord =
+        std::uint64_t(Read32(bytes, header + kMaxRecordSizeOffset)) * 2;
     return largestRecord <= std::uint64_t(bytes.size());
 }
 

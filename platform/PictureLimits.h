@@ -13,7 +13,7 @@ class QImageReader;
 
 namespace platform {
 
-inline constexpr std::int64_t kMaxPictureSide = 16384;                       // pixels
+inline constexpr std::int64_t kMaxPictureSide = 16384;                     // pixels
 inline constexpr std::int64_t kMaxPicturePixelBytes = 256LL * 1024 * 1024; // 256 MiB
 inline constexpr std::int64_t kPictureBytesPerPixel = 4;
 

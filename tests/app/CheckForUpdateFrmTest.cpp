@@ -198,7 +198,8 @@ TEST_F(UpdateCheck, OverlongRepliesAreCutOrRefused) {
     // An address longer than any a browser opens is not opened: the check failed.
     answer = IDYES;
     boxes.clear();
-    server.Reply(200, "OK", Marker + "http://example.com/" + std::string(MaxDownloadAddressBytes, 'a'));
+    server.Reply(200, "OK",
+                 Marker + "http://example.com/" + std::string(MaxDownloadAddressBytes, 'a'));
     Run(false);
     EXPECT_EQ(ShownTexts(), TextList{"检查更新失败。"});
     EXPECT_TRUE(opened.Opened.empty());

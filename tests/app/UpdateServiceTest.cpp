@@ -187,22 +187,20 @@ TEST_P(DownloadAddress, IsOpenedOnlyWhenItIsAWebAddress) {
 
 INSTANTIATE_TEST_SUITE_P(
     Addresses, DownloadAddress,
-    testing::Values(AddressRow{"http", "http://www.example.com/TarselRuler.exe", true},
-                    AddressRow{"https_with_query", "https://example.com/get?v=1.1", true},
-                    AddressRow{"scheme_in_capitals", "HTTPS://example.com/", true},
-                    AddressRow{"local_file_url", "file:///usr/bin/xterm", false},
-                    AddressRow{"plain_path", "/usr/bin/xterm", false},
-                    AddressRow{"windows_path", "C:\\Windows\\system32\\cmd.exe", false},
-                    AddressRow{"script", "javascript:alert(1)", false},
-                    AddressRow{"other_protocol", "ftp://example.com/a.exe", false},
-                    AddressRow{"no_host", "http:///etc/passwd", false},
-                    AddressRow{"empty", "", false},
-                    AddressRow{"longest_allowed",
-                               "http://example.com/" + std::string(MaxDownloadAddressBytes - 19, 'a'),
-                               true},
-                    AddressRow{"too_long",
-                               "http://example.com/" + std::string(MaxDownloadAddressBytes - 18, 'a'),
-                               false}),
+    testing::Values(
+        AddressRow{"http", "http://www.example.com/TarselRuler.exe", true},
+        AddressRow{"https_with_query", "https://example.com/get?v=1.1", true},
+        AddressRow{"scheme_in_capitals", "HTTPS://example.com/", true},
+        AddressRow{"local_file_url", "file:///usr/bin/xterm", false},
+        AddressRow{"plain_path", "/usr/bin/xterm", false},
+        AddressRow{"windows_path", "C:\\Windows\\system32\\cmd.exe", false},
+        AddressRow{"script", "javascript:alert(1)", false},
+        AddressRow{"other_protocol", "ftp://example.com/a.exe", false},
+        AddressRow{"no_host", "http:///etc/passwd", false}, AddressRow{"empty", "", false},
+        AddressRow{"longest_allowed",
+                   "http://example.com/" + std::string(MaxDownloadAddressBytes - 19, 'a'), true},
+        AddressRow{"too_long",
+                   "http://example.com/" + std::string(MaxDownloadAddressBytes - 18, 'a'), false}),
     [](const testing::TestParamInfo<AddressRow>& info) { return info.param.name; });
 
 } // namespace

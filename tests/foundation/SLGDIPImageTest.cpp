@@ -488,7 +488,6 @@ TEST_F(ImageFiles, WindowsMetafileIsPlayedAndKeepsItsBytes) {
 
 // --- Hostile headers -----------------------------------------------------------------------------
 
-
 // Every reader checks the size a file claims before it allocates the pixels: a picture
 // larger than 16384 pixels a side or 256 MB of 32-bit pixels shows the desktop icon.
 TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
@@ -862,7 +861,8 @@ TEST_F(ImageFiles, GatherRecordsCutShortFailAndHostileSizesAllocateNothing) {
     // A BlockSize at the very end of the signed range, behind a base offset, cannot
     // overflow: the block runs to the end of the stream.
     std::string lead(100, 'l');
-    std::string side = lead + Block(Record("{other}", "yy") + Record(source.GUID, source.SourceBytes()));
+    std::string side =
+        lead + Block(Record("{other}", "yy") + Record(source.GUID, source.SourceBytes()));
     side.replace(lead.size(), 8, int64Bytes(INT64_MAX));
     std::istringstream stream(side);
     TSLImageExGather gather;

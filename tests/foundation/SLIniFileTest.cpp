@@ -141,7 +141,8 @@ TEST(SLIniFileChinese, AlmostAllUtf8IsUtf8AndOnlyTheStrayBytesAreReplaced) {
     const std::string replacement = "\xEF\xBF\xBD"; // U+FFFD
     TTempFolder folder;
     folder.WriteBytes("stray.lng", "; caf\xE9\r\n[TAppStr]\r\nAppTitle=" + kChineseUtf8 +
-                                       "\r\nNote=a\xFF" "b\r\n");
+                                       "\r\nNote=a\xFF"
+                                       "b\r\n");
     const TSLMemIniFile ini(folder.File("stray.lng"));
     EXPECT_EQ(ini.ReadString("TAppStr", "AppTitle", ""), kChineseUtf8);
     EXPECT_EQ(ini.ReadString("TAppStr", "Note", ""), "a" + replacement + "b");

@@ -433,7 +433,11 @@ TEST(SLTranslatorDamagedFiles, ControlCharactersSeparateFontFieldsLikeBlanks) {
         std::string Text;
         bool Applies;
     } rows[] = {
-        {"NULs alone between the fields", Bytes("Arial\0clRed\0-13\0" "0\0" "10\0Bold"), true},
+        {"NULs alone between the fields",
+         Bytes("Arial\0clRed\0-13\0"
+               "0\0"
+               "10\0Bold"),
+         true},
         {"NULs before the first field", Bytes("\0\0Arial;clRed;-13;0;10;"), true},
         {"only NULs", std::string(64, '\0'), false},
         {"NUL inside quotes stays in the name", Bytes("\"Ari\0al\";clRed;-13;0;10;"), true},

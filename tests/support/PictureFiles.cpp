@@ -22,8 +22,8 @@ void PutChunk(std::string& png, const char* type, const std::string& data) {
         png[png.size() - 4 + std::size_t(i)] = static_cast<char>((length >> (24 - 8 * i)) & 0xFF);
     const std::string body = type + data;
     png += body;
-    const auto crc = std::uint32_t(
-        crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+    const auto crc =
+        std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
     for (int i = 0; i < 4; ++i)
         png += static_cast<char>((crc >> (24 - 8 * i)) & 0xFF);
 }
@@ -66,11 +66,14 @@ std::string RedRectangleWmf(int right, int bottom, int unitsPerInch) {
     return placeable + header + records;
 }
 
-std::string GifClaiming(int screenWidth, int screenHeight, std::vector<std::pair<int, int>> frames) {
+std::string GifClaiming(int screenWidth, int screenHeight,
+                        std::vector<std::pair<int, int>> frames) {
     std::string gif = "GIF89a";
     Put16(gif, screenWidth);
     Put16(gif, screenHeight);
-    gif += std::string("\x80\x00\x00" "\x00\x00\x00\xFF\xFF\xFF", 9); // two colours
+    gif += std::string("\x80\x00\x00"
+                       "\x00\x00\x00\xFF\xFF\xFF",
+                       9); // two colours
     for (const auto& [width, height] : frames) {
         gif += '\x2C';
         Put16(gif, 0);
@@ -81,7 +84,6 @@ std::string GifClaiming(int screenWidth, int screenHeight, std::vector<std::pair
     }
     return gif + ";";
 }
-
 
 std::string TruncatedPngClaiming(std::uint32_t width, std::uint32_t height) {
     std::string header;
