@@ -192,6 +192,17 @@ std::int64_t ReadInt64LE(const char* bytes) {
         value = (value << 8) | static_cast<unsigned char>(bytes[i]);
     return static_cast<std::int64_t>(value);
 }
+
+constexpr const char* kStreamReadError = "Stream read error";
+
+// The number of bytes from the stream's position to its end; the position stays.
+std::int64_t BytesLeft(std::istream& stream) {
+    const std::istream::pos_type here = stream.tellg();
+    stream.seekg(0, std::ios::end);
+    const std::istream::pos_type end = stream.tellg();
+    stream.seekg(here);
+    return here < 0 || end < here ? 0 : static_cast<std::int64_t>(end - here);
+}
 } // namespace
 
 // --- TSLBitmap -----------------------------------------------------------------------------------
@@ -771,19 +782,6 @@ int TSLImageExGather::ImageCount() const {
 TSLImageEx* TSLImageExGather::GetImage(int index) const {
     return static_cast<TSLImageEx*>(FImageList->GetItem(index));
 }
-
-namespace {
-constexpr const char* kStreamReadError = "Stream read error";
-
-// The number of bytes from the stream's position to its end; the position stays.
-std::int64_t BytesLeft(std::istream& stream) {
-    const std::istream::pos_type here = stream.tellg();
-    stream.seekg(0, std::ios::end);
-    const std::istream::pos_type end = stream.tellg();
-    stream.seekg(here);
-    return here < 0 || end < here ? 0 : static_cast<std::int64_t>(end - here);
-}
-} // namespace
 
 // Every size in the block is checked against the bytes the stream really holds before
 // anything is allocated or skipped: a hostile BlockSize or DataSize can neither overflow
