@@ -1,0 +1,62 @@
+#pragma once
+// What every fuzz target needs around the code it feeds: Qt's offscreen platform (fonts,
+// images and windows need an application object, never a display) and a scratch file for
+// loaders that read from disk, as the program's own loaders do.
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace fuzz {
+
+// Creates the application object once, for the whole fuzzing run; it is never freed.
+inline void StartOffscreenQt() {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "fuzzer";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
+// A file of the target's own in a private folder under $TMPDIR (or /tmp), removed at exit.
+class TScratchFile {
+public:
+    explicit TScratchFile(const std::string& name) {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/tarsel-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        FFolder = pattern;
+        FPath = FFolder + "/" + name;
+    }
+    ~TScratchFile() {
+        std::error_code ignored;
+        std::filesystem::remove_all(FFolder, ignored);
+    }
+    TScratchFile(const TScratchFile&) = delete;
+    TScratchFile& operator=(const TScratchFile&) = delete;
+
+    const std::string& Path() const { return FPath; }
+    const std::string& Folder() const { return FFolder; }
+
+    void Write(const char* data, std::size_t size) const {
+        std::ofstream out(FPath, std::ios::binary | std::ios::trunc);
+        out.write(data, static_cast<std::streamsize>(size));
+    }
+    std::string Read() const {
+        std::ifstream in(FPath, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    std::string FFolder;
+    std::string FPath;
+};
+
+} // namespace fuzz
