@@ -128,7 +128,13 @@ void WriteGif(const std::string& fileName) {
     control.DisposalMode = DISPOSAL_UNSPECIFIED;
     control.TransparentColor = 3;
     EGifGCBToSavedExtension(&control, gif, 0);
-    if (EGifSpew(gif) != GIF_OK)
+    // EGifSpew writes and closes the file but leaves the frames it wrote to us.
+    GifFileType written{};
+    written.SavedImages = gif->SavedImages;
+    written.ImageCount = gif->ImageCount;
+    const int result = EGifSpew(gif);
+    GifFreeSavedImages(&written);
+    if (result != GIF_OK)
         std::abort();
 }
 
