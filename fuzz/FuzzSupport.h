@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +24,18 @@ inline void StartOffscreenQt() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+}
+
+// A property the target checks does not hold: says which (scripts/test-sanitized.sh looks
+// for "Fuzz check failed") and ends the run, so that libFuzzer keeps the input.
+[[noreturn]] inline void CheckFailed(const char* format, ...) {
+    std::fputs("Fuzz check failed: ", stderr);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stderr, format, arguments);
+    va_end(arguments);
+    std::fputc('\n', stderr);
+    std::abort();
 }
 
 // A file of the target's own in a private folder under $TMPDIR (or /tmp), removed at exit.

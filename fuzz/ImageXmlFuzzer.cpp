@@ -9,8 +9,6 @@
 #include "foundation/SLXmlUtils.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -37,24 +35,29 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    TSLImageEx image;
-    try {
-        Read(image, std::string(reinterpret_cast<const char*>(data), size));
-    } catch (const std::exception&) {
-        // A document that does not parse, or a value that does not convert: the settings
-        // loader drops the error and keeps what was read.
-    }
-    const std::string saved = SavedText(image);
+    std::string saved;
+    int width = 0;
+    int height = 0;
+    std::string fileExt;
+    {
+        TSLImageEx image;
+        try {
+            Read(image, std::string(reinterpret_cast<const char*>(data), size));
+        } catch (const std::exception&) {
+            // A document that does not parse, or a value that does not convert: the settings
+            // loader drops the error and keeps what was read.
+        }
+        saved = SavedText(image);
+        width = image.GetWidth();
+        height = image.GetHeight();
+        fileExt = image.FileExt;
+    } // one picture at a time: the largest allowed ones take a good part of the memory limit
 
     TSLImageEx again;
     Read(again, saved); // what the program saved must read without an error
-    if (again.GetWidth() != image.GetWidth() || again.GetHeight() != image.GetHeight() ||
-        again.FileExt != image.FileExt) {
-        std::fprintf(stderr,
-                     "A saved picture reads back differently: %dx%d %s, then %dx%d %s\n%s\n",
-                     image.GetWidth(), image.GetHeight(), image.FileExt.c_str(), again.GetWidth(),
-                     again.GetHeight(), again.FileExt.c_str(), saved.c_str());
-        std::abort();
-    }
+    if (again.GetWidth() != width || again.GetHeight() != height || again.FileExt != fileExt)
+        fuzz::CheckFailed("a saved picture reads back differently: %dx%d %s, then %dx%d %s\n%s",
+                          width, height, fileExt.c_str(), again.GetWidth(), again.GetHeight(),
+                          again.FileExt.c_str(), saved.c_str());
     return 0;
 }

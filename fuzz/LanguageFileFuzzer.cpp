@@ -11,8 +11,6 @@
 #include "rulers/RulerConsts.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -20,9 +18,7 @@ fuzz::TScratchFile* LanguageFile;
 TAboutForm* Window; // translated again by every input, as the program's windows are
 
 [[noreturn]] void Fail(const char* what, const std::string& first, const std::string& second) {
-    std::fprintf(stderr, "%s:\n--- first\n%s\n--- second\n%s\n", what, first.c_str(),
-                 second.c_str());
-    std::abort();
+    fuzz::CheckFailed("%s:\n--- first\n%s\n--- second\n%s", what, first.c_str(), second.c_str());
 }
 
 void CheckFontRoundTrip(const std::string& value) {
@@ -32,10 +28,10 @@ void CheckFontRoundTrip(const std::string& value) {
     const std::string written = TSLTranslator::FontToString(font);
     TFont again;
     if (!TSLTranslator::StringToFont(written, again))
-        Fail("A written font string does not read back", value, written);
+        Fail("a written font string does not read back", value, written);
     const std::string rewritten = TSLTranslator::FontToString(again);
     if (rewritten != written)
-        Fail("A font string read back differs", written, rewritten);
+        Fail("a font string read back differs", written, rewritten);
 }
 
 // Every stored text through the value decoding, and as a font string.
@@ -76,6 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TSLTranslator reopened(LanguageFile->Path());
     const std::string again = reopened.IniFile().GetText();
     if (again != image)
-        Fail("The language file written and opened again differs", image, again);
+        Fail("the language file written and opened again differs", image, again);
     return 0;
 }

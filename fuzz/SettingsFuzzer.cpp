@@ -6,8 +6,6 @@
 #include "rulers/RulerInfos.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -44,11 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SettingsFile->Write(reinterpret_cast<const char*>(data), size);
     const std::string first = LoadAndSave();
     const std::string second = LoadAndSave();
-    if (first != second) {
-        std::fprintf(stderr, "The settings saved after loading a saved file differ:\n"
-                             "--- first save\n%s\n--- second save\n%s\n",
-                     first.c_str(), second.c_str());
-        std::abort();
-    }
+    if (first != second)
+        fuzz::CheckFailed("the settings saved after loading a saved file differ:\n"
+                          "--- first save\n%s\n--- second save\n%s",
+                          first.c_str(), second.c_str());
     return 0;
 }

@@ -8,14 +8,11 @@
 #include "app/UpdateService.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& reply) {
-    std::fprintf(stderr, "%s (reply of %zu bytes)\n", what, reply.size());
-    std::abort();
+    fuzz::CheckFailed("%s (reply of %zu bytes)", what, reply.size());
 }
 
 } // namespace
@@ -31,17 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (answer.Kind) {
     case TUpdateReplyKind::NewestVersion:
         if (reply != "0")
-            Fail("Only \"0\" means the newest version", reply);
+            Fail("only \"0\" means the newest version", reply);
         break;
     case TUpdateReplyKind::NewVersion:
         if (!reply.starts_with(NewVersionMarker) ||
             answer.Text != reply.substr(NewVersionMarker.size()))
-            Fail("The download address is not the rest of the reply after the marker", reply);
-        IsWebAddress(answer.Text); // decides whether the desktop opens it
+            Fail("the download address is not the rest of the reply after the marker", reply);
+        (void)IsWebAddress(answer.Text); // decides whether the desktop opens it
         break;
     case TUpdateReplyKind::Message:
         if (reply == "0" || reply.starts_with(NewVersionMarker) || answer.Text != reply)
-            Fail("A message is not the reply as it stands", reply);
+            Fail("a message is not the reply as it stands", reply);
         break;
     }
     return 0;

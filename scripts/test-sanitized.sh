@@ -50,6 +50,15 @@ scratch=$(mktemp -d "$scratch_base/tarsel-fuzz.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 export TMPDIR=$scratch
 
+# The lines of a fuzzer's log that say what went wrong and with which input.
+report_lines() {
+  awk '/^Running: / { input = $0; next }
+       /ERROR|SUMMARY|runtime error|Fuzz check failed|terminate called|Test unit written/ {
+         if (input != "") { print "   " input; input = "" }
+         if (++shown <= 10) print "   " $0
+       }' "$1"
+}
+
 # Runs the inputs of a folder one by one through a target; false when one of them fails.
 replay() {
   local fuzzer=$1 folder=$2 log=$3
@@ -66,16 +75,21 @@ for fuzzer in "${fuzzers[@]}"; do
   name=$(basename "$fuzzer")
   if ! replay "$fuzzer" "fuzz/corpus/$name" "$build_dir/fuzz-logs/$name-replay.log"; then
     failures+=("replay $name: an input of fuzz/corpus/$name fails, see $build_dir/fuzz-logs/$name-replay.log")
-    tail -n 40 "$build_dir/fuzz-logs/$name-replay.log"
+    report_lines "$build_dir/fuzz-logs/$name-replay.log"
   fi
   if [[ ${TARSEL_FUZZ_REGRESSIONS:-0} == 1 ]] &&
     ! replay "$fuzzer" "fuzz/regressions/$name" "$build_dir/fuzz-logs/$name-regressions.log"; then
     failures+=("regressions $name: an input of fuzz/regressions/$name fails, see $build_dir/fuzz-logs/$name-regressions.log")
-    tail -n 40 "$build_dir/fuzz-logs/$name-regressions.log"
+    report_lines "$build_dir/fuzz-logs/$name-regressions.log"
   fi
 done
 
 echo "== Fuzzing each target for $fuzz_seconds s"
+# Freed memory is held back for use-after-free checks; less of it leaves the 2 GB limit to
+# the pictures the loaders allow.
+export ASAN_OPTIONS=$ASAN_OPTIONS:quarantine_size_mb=64
+started="$build_dir/fuzz-logs/started"
+touch "$started"
 pids=()
 for fuzzer in "${fuzzers[@]}"; do
   name=$(basename "$fuzzer")
@@ -100,8 +114,9 @@ for i in "${!fuzzers[@]}"; do
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   printf '   %-22s %12s  %s\n' "$name" "${runs:-?}" "$result"
   if [[ $result != clean ]]; then
-    failures+=("fuzz $name: a finding, kept in $build_dir/fuzz-findings/$name/, see $log")
-    grep -E -m 5 'ERROR|SUMMARY|runtime error|out-of-memory|timeout|deadly signal|differ' "$log" || true
+    found=$(find "$build_dir/fuzz-findings/$name" -type f -newer "$started" | tr '\n' ' ')
+    failures+=("fuzz $name: a finding (${found:-see the log}), see $log")
+    report_lines "$log"
   fi
 done
 
