@@ -128,11 +128,13 @@ void WriteGif(const std::string& fileName) {
     control.DisposalMode = DISPOSAL_UNSPECIFIED;
     control.TransparentColor = 3;
     EGifGCBToSavedExtension(&control, gif, 0);
-    // EGifSpew writes and closes the file but leaves the frames it wrote to us.
+    // Closing the encoder frees neither the frames nor the screen colour map it was given.
+    ColorMapObject* screenColors = gif->SColorMap;
     GifFileType written{};
     written.SavedImages = gif->SavedImages;
     written.ImageCount = gif->ImageCount;
     const int result = EGifSpew(gif);
+    GifFreeMapObject(screenColors);
     GifFreeSavedImages(&written);
     if (result != GIF_OK)
         std::abort();
