@@ -21,6 +21,25 @@ fuzz_seconds=${TARSEL_FUZZ_SECONDS:-60}
 jobs=$(nproc)
 failures=()
 
+# The lines of a fuzzer's log that say what went wrong and with which input.
+report_lines() {
+  awk '/^Running: / { input = $0; next }
+       /ERROR|SUMMARY|runtime error|Fuzz check failed|terminate called|Test unit written/ {
+         if (input != "") { print "   " input; input = "" }
+         if (++shown <= 10) print "   " $0
+       }' "$1"
+}
+
+# Runs the inputs of a folder one by one through a target; false when one of them fails.
+replay() {
+  local fuzzer=$1 folder=$2 log=$3
+  local inputs=()
+  [[ -d $folder ]] && mapfile -t inputs < <(find "$folder" -type f | sort)
+  ((${#inputs[@]})) || return 0
+  echo "   $(basename "$fuzzer"): ${#inputs[@]} inputs from $folder"
+  "$fuzzer" -rss_limit_mb=2048 -timeout=10 "${inputs[@]}" >"$log" 2>&1
+}
+
 # Every report ends the process with an error; leaks of the libraries we call (not ours) are
 # suppressed in one commented file.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
@@ -42,6 +61,7 @@ fuzzers=()
 for f in "$build_dir"/fuzz/*Fuzzer; do
   [[ -x $f ]] && fuzzers+=("$f")
 done
+((${#fuzzers[@]})) || failures+=("fuzz: no fuzz target was built in $build_dir/fuzz")
 
 # Loaders that go through files get a scratch folder in memory when there is one.
 scratch_base=$build_dir
@@ -49,25 +69,6 @@ scratch_base=$build_dir
 scratch=$(mktemp -d "$scratch_base/tarsel-fuzz.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 export TMPDIR=$scratch
-
-# The lines of a fuzzer's log that say what went wrong and with which input.
-report_lines() {
-  awk '/^Running: / { input = $0; next }
-       /ERROR|SUMMARY|runtime error|Fuzz check failed|terminate called|Test unit written/ {
-         if (input != "") { print "   " input; input = "" }
-         if (++shown <= 10) print "   " $0
-       }' "$1"
-}
-
-# Runs the inputs of a folder one by one through a target; false when one of them fails.
-replay() {
-  local fuzzer=$1 folder=$2 log=$3
-  local inputs=()
-  [[ -d $folder ]] && mapfile -t inputs < <(find "$folder" -type f | sort)
-  ((${#inputs[@]})) || return 0
-  echo "   $(basename "$fuzzer"): ${#inputs[@]} inputs from $folder"
-  "$fuzzer" -rss_limit_mb=2048 -timeout=10 "${inputs[@]}" >"$log" 2>&1
-}
 
 echo "== Replaying the fuzz corpora"
 mkdir -p "$build_dir/fuzz-logs"
