@@ -73,4 +73,11 @@ private:
     std::string FPath;
 };
 
+// Pictures are read through temporary files: they go to a private folder of the target's,
+// not the shared one, and are gone with it at exit.
+inline void UsePrivateTempFolder() {
+    static TScratchFile folder("unused");
+    ::setenv("TMPDIR", folder.Folder().c_str(), 1);
+}
+
 } // namespace fuzz

@@ -22,8 +22,7 @@ constexpr std::array<const char*, 6> Extensions{".PNG", ".GIF", ".wmf", ".BMP", 
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::StartOffscreenQt();
-    static fuzz::TScratchFile temporaryFolder("unused");
-    ::setenv("TMPDIR", temporaryFolder.Folder().c_str(), 1);
+    fuzz::UsePrivateTempFolder();
     return 0;
 }
 

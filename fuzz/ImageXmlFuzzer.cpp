@@ -28,9 +28,7 @@ void Read(TSLImageEx& image, const std::string& text) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::StartOffscreenQt();
-    // The pictures go through temporary files; keep them out of the shared folder.
-    static fuzz::TScratchFile temporaryFolder("unused");
-    ::setenv("TMPDIR", temporaryFolder.Folder().c_str(), 1);
+    fuzz::UsePrivateTempFolder();
     return 0;
 }
 

@@ -4,26 +4,18 @@
 
 #include "FuzzSupport.h"
 #include "rulers/RulerInfos.h"
+#include "tests/rulers/TestAppInfo.h" // the settings model on a file of our choosing
 
 #include <cstdint>
 
 namespace {
-
-class TFuzzAppInfo : public TAppInfo {
-public:
-    explicit TFuzzAppInfo(std::string fileName) : FileName(std::move(fileName)) {}
-    std::string GetFileName() const override { return FileName; }
-
-private:
-    std::string FileName;
-};
 
 fuzz::TScratchFile* SettingsFile;
 
 // Loads the file as the program does at start, then saves it as the program does at exit;
 // the text saved.
 std::string LoadAndSave() {
-    TFuzzAppInfo info(SettingsFile->Path());
+    TFileAppInfo info(SettingsFile->Path());
     info.Load();
     info.Save();
     return SettingsFile->Read();
