@@ -10,6 +10,11 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
+
+namespace {
+TCustomForm* TheMainForm = nullptr;
+}
 
 // The Qt side of a form: hands the window's events to the form.
 class TFormWidget : public QWidget {
@@ -130,11 +135,45 @@ private:
 TCustomForm::TCustomForm(TComponent* owner) : TControl(owner, new TFormWidget(this)) {
     Widget()->setAttribute(Qt::WA_DeleteOnClose, false);
     ApplyWindowFlags();
+    if (!TheMainForm)
+        TheMainForm = this;
 }
 
 TCustomForm::~TCustomForm() {
+    if (TheMainForm == this)
+        TheMainForm = nullptr;
     if (ModalLoop_)
         ModalLoop_->quit();
+}
+
+TCustomForm* TCustomForm::MainForm() {
+    return TheMainForm;
+}
+
+QWidget* TCustomForm::OwnerWindowFor(const QWidget* except) {
+    const auto usable = [except](QWidget* window) {
+        return window && window != except && window->isVisible() &&
+               !window->testAttribute(Qt::WA_DontShowOnScreen);
+    };
+    if (QWidget* modal = QApplication::activeModalWidget(); usable(modal))
+        return modal;
+    if (QWidget* active = QApplication::activeWindow(); usable(active))
+        return active;
+    if (TheMainForm && usable(TheMainForm->Widget()))
+        return TheMainForm->Widget();
+    return nullptr;
+}
+
+// A window manager keeps a window above the window it belongs to (its transient-for
+// window), also above a main window that stays on top of everything else; a window
+// that belongs to none may end up beneath the main window, out of reach.
+void TCustomForm::BelongToOwnerWindow() {
+    if (TheMainForm == this || Widget()->parentWidget())
+        return;
+    QWidget* owner = OwnerWindowFor(Widget());
+    Widget()->winId(); // the window-system window, so it can name its owner
+    if (QWindow* window = Widget()->windowHandle())
+        window->setTransientParent(owner ? owner->windowHandle() : nullptr);
 }
 
 std::string TCustomForm::GetText() const {
@@ -209,6 +248,8 @@ void TCustomForm::Show() {
         CenterOnScreen();
     if (BorderStyle_ == TBorderStyle::bsDialog)
         Widget()->setFixedSize(Width(), Height());
+    if (!Widget()->isVisible())
+        BelongToOwnerWindow();
     TControl::SetVisible(true);
     Widget()->show();
     Widget()->raise();

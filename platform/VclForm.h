@@ -80,6 +80,14 @@ public:
     TButton* DefaultButton() const;
     TButton* CancelButton() const;
 
+    // The program's main window: the first window made while there is none, as the
+    // class library's first created form. Null while there is none.
+    static TCustomForm* MainForm();
+    // The window that a new window or box of the program belongs to: the modal window on
+    // top, else the active window, else the main window (only windows that are shown,
+    // never except). Null when the program shows none.
+    static QWidget* OwnerWindowFor(const QWidget* except);
+
     // Fire OnCreate and OnDestroy; derived windows extend them.
     virtual void DoCreate();
     virtual void DoDestroy();
@@ -105,6 +113,7 @@ private:
     TCloseAction DoClose();
     void ApplyWindowFlags();
     void CenterOnScreen();
+    void BelongToOwnerWindow();
     void DialogKey(std::uint16_t key);
 
     TBorderStyle BorderStyle_ = TBorderStyle::bsSizeable;
