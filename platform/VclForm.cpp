@@ -134,9 +134,9 @@ private:
 
 TCustomForm::TCustomForm(TComponent* owner) : TControl(owner, new TFormWidget(this)) {
     Widget()->setAttribute(Qt::WA_DeleteOnClose, false);
-    ApplyWindowFlags();
     if (!TheMainForm)
         TheMainForm = this;
+    ApplyWindowFlags();
 }
 
 TCustomForm::~TCustomForm() {
@@ -208,7 +208,9 @@ void TCustomForm::SetColor(TColor color) {
 void TCustomForm::ApplyWindowFlags() {
     if (!Widget())
         return;
-    Qt::WindowFlags flags = Qt::Window;
+    // Every window but the main window belongs to another one (BelongToOwnerWindow), and
+    // only the dialog kind of window tells the window manager whom it belongs to.
+    Qt::WindowFlags flags = TheMainForm == this ? Qt::Window : Qt::Dialog;
     switch (BorderStyle_) {
     case TBorderStyle::bsNone:
         flags |= Qt::FramelessWindowHint;
