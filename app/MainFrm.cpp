@@ -210,12 +210,14 @@ void TMainForm::DoCreate() {
     // Only now, translated, does the window have the font the instruments take at their
     // first paint. Take the desktop and the instrument's shape before the window first
     // shows, so it never flashes up at its layout bounds as a black rectangle.
-    KeepOverDesktop();
-    BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
-    RenderFrame();
-    WatchDesktopChanges(Widget(), [this] {
+    const auto followDesktop = [this] {
         KeepOverDesktop();
         BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
+    };
+    followDesktop();
+    RenderFrame();
+    WatchDesktopChanges(Widget(), [this, followDesktop] {
+        followDesktop();
         Invalidate();
     });
 }

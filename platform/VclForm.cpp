@@ -146,10 +146,6 @@ TCustomForm::~TCustomForm() {
         ModalLoop_->quit();
 }
 
-TCustomForm* TCustomForm::MainForm() {
-    return TheMainForm;
-}
-
 QWidget* TCustomForm::OwnerWindowFor(const QWidget* except) {
     const auto usable = [except](QWidget* window) {
         return window && window != except && window->isVisible() &&

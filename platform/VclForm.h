@@ -80,12 +80,10 @@ public:
     TButton* DefaultButton() const;
     TButton* CancelButton() const;
 
-    // The program's main window: the first window made while there is none, as the
-    // class library's first created form. Null while there is none.
-    static TCustomForm* MainForm();
     // The window that a new window or box of the program belongs to: the modal window on
-    // top, else the active window, else the main window (only windows that are shown,
-    // never except). Null when the program shows none.
+    // top, else the active window, else the main window (the first window made while
+    // there is none, as the class library's first created form). Only windows that are
+    // shown count, never except. Null when the program shows none.
     static QWidget* OwnerWindowFor(const QWidget* except);
 
     // Fire OnCreate and OnDestroy; derived windows extend them.

@@ -378,6 +378,11 @@ TEST_P(TarselRulerWindows, AngleHintFollowsThePointerOverTheRotateHandle) {
     Settle(300);
     const QRect second = hintRect();
     EXPECT_EQ(second.topLeft() - first.topLeft(), QPoint(6, 7)) << "the hint moved with the pointer";
+    const QImage shot = GrabScreen();
+    shot.copy(second.adjusted(-80, -40, 80, 20))
+        .save(TARSEL_TEST_ARTIFACTS "/AngleHint" + QString(GetParam() ? "Openbox" : "") + ".png");
+    EXPECT_GT(CountPixels(shot, second, [](QColor c) { return c.lightness() < 80; }), 20)
+        << "the hint shows its text";
     xdo::MoveTo(ruler.topLeft() + QPoint(100, 20));
     Settle(300);
     EXPECT_TRUE(hintRect().isNull()) << "and goes away off the handle";
