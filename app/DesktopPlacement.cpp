@@ -79,8 +79,9 @@ bool BringRulersIntoView(TRulerObjectList& rulers, QPoint windowOrigin) {
 
 void WatchDesktopChanges(QObject* context, std::function<void()> changed) {
     auto watch = [context, changed](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, context, [changed] { changed(); },
-                         Qt::QueuedConnection);
+        QObject::connect(
+            screen, &QScreen::geometryChanged, context, [changed] { changed(); },
+            Qt::QueuedConnection);
     };
     for (QScreen* screen : QGuiApplication::screens())
         watch(screen);

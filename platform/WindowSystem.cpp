@@ -183,8 +183,7 @@ TActivation Activate(Display* display, Window window, bool managed) {
     if (MapState(display, window) == IsViewable)
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
-    return ActiveWindow(display, false) == window ? TActivation::Active
-                                                  : TActivation::NotPossible;
+    return ActiveWindow(display, false) == window ? TActivation::Active : TActivation::NotPossible;
 }
 
 } // namespace

@@ -17,8 +17,8 @@ TEST(DesktopPlacement, AnInstrumentOffEveryMonitorIsBroughtWhollyIntoView) {
     const QPoint shift = OffsetIntoView(ruler, {kSmall}, kSmall);
     EXPECT_EQ(ruler.translated(shift), QRect(300, 536, 500, 64));
     // Beyond the left and top edges: to the top-left corner.
-    EXPECT_EQ(QRect(-900, -700, 500, 64).translated(OffsetIntoView({-900, -700, 500, 64},
-                                                                   {kSmall}, kSmall)),
+    EXPECT_EQ(QRect(-900, -700, 500, 64)
+                  .translated(OffsetIntoView({-900, -700, 500, 64}, {kSmall}, kSmall)),
               QRect(0, 0, 500, 64));
     // Beside the screen only in x: y is kept.
     EXPECT_EQ(OffsetIntoView({1000, 200, 500, 64}, {kSmall}, kSmall), QPoint(-700, 0));

@@ -75,10 +75,9 @@ QByteArray Settings(const char* kind, QRect bounds) {
                       "<TAppInfo MouseSnap=\"0\" Transparent=\"255\">\r\n"
                       "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
                       "  <RulerObjectList>\r\n    <Items>\r\n      <") +
-           kind + " Angle=\"0\" Height=\"" + QByteArray::number(bounds.height()) +
-           "\" OffsetX=\"" + QByteArray::number(bounds.x()) + "\" OffsetY=\"" +
-           QByteArray::number(bounds.y()) + "\" Selected=\"1\" Width=\"" +
-           QByteArray::number(bounds.width()) + "\"/>\r\n" +
+           kind + " Angle=\"0\" Height=\"" + QByteArray::number(bounds.height()) + "\" OffsetX=\"" +
+           QByteArray::number(bounds.x()) + "\" OffsetY=\"" + QByteArray::number(bounds.y()) +
+           "\" Selected=\"1\" Width=\"" + QByteArray::number(bounds.width()) + "\"/>\r\n" +
            "    </Items>\r\n  </RulerObjectList>\r\n</TAppInfo>\r\n";
 }
 
@@ -104,8 +103,7 @@ public:
             return {};
         int x = 0, y = 0;
         Window child = 0;
-        XTranslateCoordinates(FDisplay, window, DefaultRootWindow(FDisplay), 0, 0, &x, &y,
-                              &child);
+        XTranslateCoordinates(FDisplay, window, DefaultRootWindow(FDisplay), 0, 0, &x, &y, &child);
         return {x, y, attributes.width, attributes.height};
     }
 
@@ -315,8 +313,8 @@ TEST_P(TarselRulerWindows, FirstInstrumentWritesInTheLanguageFilesFontAndColour)
           "[TMainForm]\r\nFont=\"DejaVu Sans\";clRed;-16;0;12;Bold\r\n");
     const QImage shot = GrabScreen();
     shot.copy(ruler.adjusted(-10, -10, 10, 10))
-        .save(TARSEL_TEST_ARTIFACTS "/FirstRulerRedNumbers" +
-              QString(GetParam() ? "Openbox" : "") + ".png");
+        .save(TARSEL_TEST_ARTIFACTS "/FirstRulerRedNumbers" + QString(GetParam() ? "Openbox" : "") +
+              ".png");
     EXPECT_GT(CountPixels(shot, ruler, IsBody), ruler.width() * 20) << "the ruler shows";
     EXPECT_GT(CountPixels(shot, ruler, IsRed), 200) << "its numbers are red";
     Quit(ruler.topLeft() + QPoint(200, 20));
@@ -377,7 +375,8 @@ TEST_P(TarselRulerWindows, AngleHintFollowsThePointerOverTheRotateHandle) {
     xdo::MoveTo(handle + QPoint(3, 4));
     Settle(300);
     const QRect second = hintRect();
-    EXPECT_EQ(second.topLeft() - first.topLeft(), QPoint(6, 7)) << "the hint moved with the pointer";
+    EXPECT_EQ(second.topLeft() - first.topLeft(), QPoint(6, 7))
+        << "the hint moved with the pointer";
     const QImage shot = GrabScreen();
     shot.copy(second.adjusted(-80, -40, 80, 20))
         .save(TARSEL_TEST_ARTIFACTS "/AngleHint" + QString(GetParam() ? "Openbox" : "") + ".png");

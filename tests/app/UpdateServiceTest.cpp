@@ -40,8 +40,7 @@ TEST(UpdateRequest, BlanksAndNonAsciiInTheAddressArePercentEncoded) {
     THttpClient().Get(server.BaseUrl() + "/check update/更新.asp?name=a b&x=%41");
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests.front().Target,
-              "/check%20update/%E6%9B%B4%E6%96%B0.asp?name=a%20b&x=%41");
+    EXPECT_EQ(requests.front().Target, "/check%20update/%E6%9B%B4%E6%96%B0.asp?name=a%20b&x=%41");
 }
 
 struct ReplyRow {

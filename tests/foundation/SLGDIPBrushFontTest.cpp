@@ -7,9 +7,9 @@
 #include "platform/GPQtDrawAccess.h"
 #include "platform/VclGraphics.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-#include <algorithm>
 #include <sstream>
 
 namespace {

@@ -60,8 +60,10 @@ TEST(MessageBox, StandardButtonsFollowTheDesktopsLanguage) {
     ASSERT_EQ(chinese.size(), 4) << chinese.join(" | ").toStdString();
     EXPECT_EQ(chinese[0], "确定");
     EXPECT_TRUE(chinese.contains("取消"));
-    EXPECT_EQ(chinese.filter(QRegularExpression("^是")).size(), 1) << chinese.join(" | ").toStdString();
-    EXPECT_EQ(chinese.filter(QRegularExpression("^否")).size(), 1) << chinese.join(" | ").toStdString();
+    EXPECT_EQ(chinese.filter(QRegularExpression("^是")).size(), 1)
+        << chinese.join(" | ").toStdString();
+    EXPECT_EQ(chinese.filter(QRegularExpression("^否")).size(), 1)
+        << chinese.join(" | ").toStdString();
 
     // LANG alone says it too; and a desktop in English keeps Qt's own texts.
     EXPECT_EQ(ButtonTexts({"LANG=zh_CN.UTF-8"}).value(0), "确定");

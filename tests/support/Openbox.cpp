@@ -23,9 +23,8 @@ Window CheckWindow(Display* display, Window of) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     Window window = 0;
-    if (XGetWindowProperty(display, of, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False),
-                           0, 1, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, of, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0,
+                           1, False, XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
         data && format == 32 && count == 1)
         window = static_cast<Window>(*reinterpret_cast<long*>(data));
     if (data)
