@@ -1,6 +1,7 @@
 #include "foundation/SLIniFile.h"
 
 #include "foundation/Exceptions.h"
+#include "foundation/SLSysUtils.h"
 #include "platform/TextFileEncoding.h"
 
 #include <QString>
@@ -20,7 +21,6 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kCommentStart = ';';
 constexpr const char* kOpenErrorFmt = "Cannot open file \"%s\". %s";
-constexpr const char* kCreateErrorFmt = "Cannot create file \"%s\". %s";
 
 // Blanks and every control character count as white space, as in hand-edited files.
 bool IsBlankOrControl(char c) {
@@ -221,14 +221,6 @@ void TSLMemIniFile::SetText(const std::string& text) {
 }
 
 void TSLMemIniFile::UpdateFile() const {
-    std::ofstream out(FileName_, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EFCreateError(
-            FormatMessage(kCreateErrorFmt, FileName_.c_str(), std::strerror(errno)));
-    const std::string bytes = platform::EncodeUtf16LeWithBom(GetText());
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw EFCreateError(
-            FormatMessage(kCreateErrorFmt, FileName_.c_str(), std::strerror(errno)));
+    // Replaced as a whole: a failed write (a full disk) leaves the old file as it was.
+    ReplaceFileContent(FileName_, platform::EncodeUtf16LeWithBom(GetText()));
 }

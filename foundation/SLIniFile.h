@@ -41,8 +41,8 @@ public:
     // Replaces the image by parsed INI text (UTF-8).
     void SetText(const std::string& text);
 
-    // Writes the whole image to FileName, replacing the file; raises EFCreateError
-    // when the file cannot be written.
+    // Writes the whole image to FileName, replacing the file safely (ReplaceFileContent);
+    // raises EFCreateError when the file cannot be written, and the old file stays.
     void UpdateFile() const;
 
 private:
