@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include "platform/VclForm.h"
+#include "platform/WindowTitle.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -76,7 +77,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, std::uin
     InstallDesktopTranslations();
     // A box belongs to the window it is shown over, so a window manager keeps it above
     // that window, always-on-top windows included.
-    QMessageBox box(IconFor(flags), QString::fromStdString(caption), QString::fromStdString(text),
+    QMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, TCustomForm::OwnerWindowFor(nullptr));
     const TButtonRow row = ButtonsFor(flags);
     std::vector<QPushButton*> buttons;
