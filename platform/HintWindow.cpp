@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOption>
@@ -14,6 +13,9 @@ namespace {
 // Where the hint sits relative to the pointer: below the arrow cursor's tip, as the
 // desktop's tooltips do; pixels.
 constexpr QPoint kPointerOffset(2, 16);
+// Where the hint would leave the monitor it goes to the other side of the pointer, this
+// far from it.
+constexpr int kFlippedGap = 2;
 constexpr int kHideAfterMs = 10000;
 } // namespace
 
@@ -57,11 +59,10 @@ void THintWindow::ActivateHint(QPoint screenPoint, const std::string& text) {
     QRect place(screenPoint + kPointerOffset, FLabel->size());
     if (const QScreen* screen = QGuiApplication::screenAt(screenPoint)) {
         const QRect area = screen->geometry();
-        // Beyond the right or bottom edge: the other side of the pointer.
         if (place.right() > area.right())
-            place.moveRight(screenPoint.x() - kPointerOffset.x());
+            place.moveRight(screenPoint.x() - kFlippedGap);
         if (place.bottom() > area.bottom())
-            place.moveBottom(screenPoint.y() - kPointerOffset.x());
+            place.moveBottom(screenPoint.y() - kFlippedGap);
     }
     FLabel->move(place.topLeft());
     FLabel->show();
@@ -72,12 +73,4 @@ void THintWindow::ActivateHint(QPoint screenPoint, const std::string& text) {
 void THintWindow::Hide() {
     FLabel->Expire.stop();
     FLabel->hide();
-}
-
-bool THintWindow::Visible() const {
-    return FLabel->isVisible();
-}
-
-QRect THintWindow::Geometry() const {
-    return FLabel->geometry();
 }

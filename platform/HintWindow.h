@@ -5,7 +5,6 @@
 // a while, as the desktop's tooltips do.
 
 #include <QPoint>
-#include <QRect>
 
 #include <memory>
 #include <string>
@@ -22,9 +21,6 @@ public:
     // Shows text at screenPoint (the pointer), kept on the monitor of that point.
     void ActivateHint(QPoint screenPoint, const std::string& text);
     void Hide();
-    bool Visible() const;
-    // Where the window is on the desktop, screen pixels.
-    QRect Geometry() const;
 
 private:
     std::unique_ptr<THintLabel> FLabel;

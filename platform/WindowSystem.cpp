@@ -151,16 +151,14 @@ bool ForceForegroundQtWindow(TWindowHandle handle) {
     return QGuiApplication::focusWindow() == window;
 }
 
-} // namespace
-
-namespace {
-
-enum class TActivation { NotPossible, Active, Requested };
+// Where an activation stands when no more is done about it: refused or impossible, done,
+// or left to the window manager.
+enum class TActivation { NotActive, Active, Requested };
 
 // Everything of an activation but the wait for a window manager's answer.
 TActivation Activate(Display* display, Window window, bool managed) {
     if (!window || !MapState(display, window))
-        return TActivation::NotPossible;
+        return TActivation::NotActive;
     if (IsMinimised(display, window)) {
         // Mapping an iconic window asks the window manager to show it again (ICCCM);
         // without one, it simply shows it.
@@ -183,7 +181,7 @@ TActivation Activate(Display* display, Window window, bool managed) {
     if (MapState(display, window) == IsViewable)
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
-    return ActiveWindow(display, false) == window ? TActivation::Active : TActivation::NotPossible;
+    return ActiveWindow(display, false) == window ? TActivation::Active : TActivation::NotActive;
 }
 
 } // namespace
@@ -198,7 +196,7 @@ bool ForceForegroundWindow(TWindowHandle handle) {
         return true;
     case TActivation::Requested:
         return WaitUntilActive(display, window);
-    case TActivation::NotPossible:
+    case TActivation::NotActive:
         break;
     }
     return false;
