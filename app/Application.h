@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <string>
 
 class TApplication : public QApplication {
 public:
@@ -15,4 +16,9 @@ public:
 
     // The exception's message in a box with a stop sign, the program's title as caption.
     static void ShowException(const std::exception& error);
+
+    // The program's title, as the application object keeps it. It is not Qt's display
+    // name, which Qt would append to the caption of every window.
+    static std::string Title();
+    static void SetTitle(const std::string& title);
 };

@@ -50,6 +50,25 @@ std::string TrimLineEnd(std::string line) {
     return line;
 }
 
+// The address as curl takes it: blanks, control characters and bytes beyond ASCII (an
+// address typed into a language file may hold them) percent-encoded; everything else,
+// escapes already there included, as it stands.
+std::string EncodeUnsafeUrlBytes(const std::string& url) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : url) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F) {
+            encoded.push_back('%');
+            encoded.push_back(kHex[byte >> 4]);
+            encoded.push_back(kHex[byte & 0xF]);
+        } else {
+            encoded.push_back(c);
+        }
+    }
+    return encoded;
+}
+
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return QByteArray::fromStdString(text).toLower().startsWith(
         QByteArray::fromStdString(prefix).toLower());
@@ -130,7 +149,8 @@ std::string THttpClient::Get(const std::string& url) const {
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    const std::string address = EncodeUnsafeUrlBytes(url);
+    curl_easy_setopt(h, CURLOPT_URL, address.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);

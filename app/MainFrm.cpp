@@ -1,6 +1,8 @@
 #include "app/MainFrm.h"
 
+#include "app/Application.h"
 #include "app/CheckForUpdateFrm.h"
+#include "app/DesktopPlacement.h"
 #include "app/Shell.h"
 #include "app/TextFormat.h"
 #include "app/Transparency.h"
@@ -24,7 +26,6 @@
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QToolTip>
 
 namespace {
 
@@ -190,7 +191,7 @@ void TMainForm::CreateMenu() {
 void TMainForm::FormCreate(TComponent*) {
     // Qt paints every widget through a back buffer already: the whole-desktop repaint
     // of a drag step does not flicker.
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(AppStr().AppTitle));
+    TApplication::SetTitle(AppStr().AppTitle);
     BindMouseHook();
     // Black is what shows behind the instrument's anti-aliased rim; everything the
     // instrument does not cover is cut away by the window's shape.
@@ -202,10 +203,23 @@ void TMainForm::FormCreate(TComponent*) {
         tmrCheckUpdate->SetInterval(kAutoCheckUpdateDelayMs);
         tmrCheckUpdate->SetEnabled(true);
     }
-    // Take the desktop and the instrument's shape before the window first shows, so
-    // it never flashes up at its layout bounds as a black rectangle.
-    KeepOverDesktop();
+}
+
+void TMainForm::DoCreate() {
+    TBaseForm::DoCreate();
+    // Only now, translated, does the window have the font the instruments take at their
+    // first paint. Take the desktop and the instrument's shape before the window first
+    // shows, so it never flashes up at its layout bounds as a black rectangle.
+    const auto followDesktop = [this] {
+        KeepOverDesktop();
+        BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
+    };
+    followDesktop();
     RenderFrame();
+    WatchDesktopChanges(Widget(), [this, followDesktop] {
+        followDesktop();
+        Invalidate();
+    });
 }
 
 void TMainForm::BindMouseHook() {
@@ -304,8 +318,10 @@ void TMainForm::FormKeyDown(TComponent*, std::uint16_t& Key, TShiftState Shift) 
 void TMainForm::FormMouseDown(TComponent*, TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (TBaseRuler* ruler = CurrentRuler())
         ruler->MouseDown(this, Button, Shift, X, Y);
+    // Asked for, not waited for: a window manager that refuses the activation must not
+    // hold up every click. Staying on top raises the window in any case.
     const platform::TWindowHandle handle = Widget()->winId();
-    platform::ForceForegroundWindow(handle);
+    platform::RequestForegroundWindow(handle);
     platform::SetStayOnTop(handle, true);
 }
 
@@ -446,12 +462,11 @@ void TMainForm::SetCursor(int cursorId) {
 }
 
 void TMainForm::ShowHint(const std::string& text, const TGPPoint& screenPoint) {
-    QToolTip::showText(QPoint(screenPoint.X, screenPoint.Y), QString::fromStdString(text),
-                       Widget());
+    FHint.ActivateHint(QPoint(screenPoint.X, screenPoint.Y), text);
 }
 
 void TMainForm::HideHint() {
-    QToolTip::hideText();
+    FHint.Hide();
 }
 
 TGPPoint TMainForm::CursorPos() const {

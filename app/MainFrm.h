@@ -12,6 +12,7 @@
 #include "app/DesktopFrame.h"
 #include "app/PopupMenu.h"
 #include "foundation/BaseFrm.h"
+#include "platform/HintWindow.h"
 #include "rulers/RulerHost.h"
 
 #include <cstdint>
@@ -59,6 +60,9 @@ public:
     TSubmenuItem* tbsmTransparent = nullptr;
     TSubmenuItem* tbsmHelp = nullptr;
     TTimer* tmrCheckUpdate = nullptr;
+
+    // The creation handler and the translation, then the first frame.
+    void DoCreate() override;
 
     // --- Window events ---
     void FormCreate(TComponent* Sender);
@@ -118,6 +122,7 @@ private:
     void acMouseSnapExecute(TComponent* Sender);
 
     TDesktopFrame FFrame;
+    THintWindow FHint;
     bool FFrameStale = true;
     std::uint8_t FAlphaBlendValue = 200; // the layout's value; creation sets the saved one
 };

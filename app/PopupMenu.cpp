@@ -46,7 +46,9 @@ void ShowActionState(QAction* item, const TAction* action) {
     item->setText(QString::fromStdString(action->Caption()));
     item->setVisible(action->Visible());
     item->setEnabled(action->Enabled());
-    item->setCheckable(action->Checked());
+    // Every item keeps a check column, checked or not, so captions line up and do not
+    // move when a check mark comes or goes.
+    item->setCheckable(true);
     item->setChecked(action->Checked());
 }
 
@@ -141,6 +143,11 @@ QMenu::indicator {
     left: 6px;
     width: 13px;
     height: 13px;
+}
+QMenu::indicator:unchecked {
+    image: none;
+    background: transparent;
+    border: 1px solid transparent;
 }
 QMenu::indicator:checked {
     background-color: #FFC080;

@@ -61,7 +61,7 @@ std::string TSLStrfn::EncodeLineBreaks(const std::string& text) {
 }
 
 std::string TSLStrfn::ExtractFileNameNoExt(const std::string& fileName) {
-    const std::size_t folderEnd = fileName.find_last_of("\\:/");
+    const std::size_t folderEnd = fileName.rfind('/');
     std::string name = folderEnd == std::string::npos ? fileName : fileName.substr(folderEnd + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos)

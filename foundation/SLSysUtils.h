@@ -19,8 +19,8 @@ public:
     static std::string DecodeLineBreaks(const std::string& text);
     static std::string EncodeLineBreaks(const std::string& text);
 
-    // File name without folder and extension: "C:\a\b.c.txt" -> "b.c". Both "\" and
-    // ":" end the folder part, and so does "/", this platform's separator.
+    // File name without folder and extension: "/a/b.c.txt" -> "b.c". Only "/" ends the
+    // folder part: "\" and ":" are ordinary characters of a file name on this platform.
     static std::string ExtractFileNameNoExt(const std::string& fileName);
 
     // 0-based index of the first entry equal to text, -1 when none is. Without
@@ -43,8 +43,9 @@ public:
     // read at that property with EConvertError (earlier properties keep what was read).
     static void ReadObjectFromXmlNode(TPersistent* object, pugi::xml_node element);
 
-    // Creates the folder part of fileName (up to its last "/", "\" or ":") with every missing
-    // parent. A name without a folder part fails with "Unable to create directory".
+    // Creates the folder part of fileName (up to its last "/", this platform's only folder
+    // separator) with every missing parent. A name without a folder part fails with
+    // "Unable to create directory".
     static void ForceFileDirectories(const std::string& fileName);
     // Full name of the running program's file.
     static std::string GetModuleFileName();

@@ -29,8 +29,28 @@ double EmPoints(float size, TUnit unit, double dpiY) {
     return size * kPointsPerInch / dpiY;
 }
 
+// The font database names a family that several foundries offer "Name [foundry]"; the
+// family itself, the one a user asks for, is the name without the foundry.
+QString WithoutFoundry(const QString& family) {
+    if (!family.endsWith(QLatin1Char(']')))
+        return family;
+    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+    return open > 0 ? family.left(open) : family;
+}
+
+// The installed families by name, each once, in the order the font database lists them.
+QStringList InstalledFamilies() {
+    QStringList names;
+    for (const QString& family : QFontDatabase::families()) {
+        const QString name = WithoutFoundry(family);
+        if (!names.contains(name, Qt::CaseSensitive))
+            names.push_back(name);
+    }
+    return names;
+}
+
 QString InstalledFamily(const QString& name) {
-    for (const QString& family : QFontDatabase::families())
+    for (const QString& family : InstalledFamilies())
         if (family.compare(name, Qt::CaseInsensitive) == 0)
             return family;
     return {};
@@ -51,7 +71,7 @@ bool TGPFontFamily::SameName(const std::string& a, const std::string& b) {
 }
 
 TGPInstalledFontCollection::TGPInstalledFontCollection() {
-    const QStringList families = QFontDatabase::families();
+    const QStringList families = InstalledFamilies();
     FFamilies.reserve(families.size());
     for (const QString& family : families)
         FFamilies.push_back(TGPFontFamily(TGPFontFamily::TInstalled{}, family.toStdString()));

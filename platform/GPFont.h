@@ -74,7 +74,8 @@ private:
     std::string FName;
 };
 
-// The font families installed on the system, in the order the font system lists them.
+// The font families installed on the system, in the order the font system lists them,
+// each once by its name: a family that several foundries offer is one family here.
 class TGPInstalledFontCollection {
 public:
     TGPInstalledFontCollection();

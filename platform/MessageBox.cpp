@@ -1,10 +1,14 @@
 #include "platform/MessageBox.h"
 
+#include "platform/VclForm.h"
 #include "platform/WindowTitle.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <utility>
 #include <vector>
 
@@ -14,6 +18,8 @@ constexpr std::uint32_t kButtonsMask = 0xF;
 constexpr std::uint32_t kIconMask = 0xF0;
 constexpr std::uint32_t kDefaultButtonMask = 0xF00;
 constexpr int kDefaultButtonShift = 8;
+// Marks the application object once the desktop's translations are in.
+constexpr const char* kTranslationsInstalled = "tarselDesktopTranslations";
 
 using TButtonRow = std::vector<std::pair<QMessageBox::StandardButton, int>>;
 
@@ -53,9 +59,26 @@ QMessageBox::Icon IconFor(std::uint32_t flags) {
 }
 } // namespace
 
+void InstallDesktopTranslations() {
+    auto* application = QCoreApplication::instance();
+    if (!application || application->property(kTranslationsInstalled).toBool())
+        return;
+    application->setProperty(kTranslationsInstalled, true);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // The translator lives as long as the application object, which owns it.
+    auto* translator = new QTranslator(application);
+    if (translator->load(QLocale(), "qtbase", "_", folder))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {
+    InstallDesktopTranslations();
+    // A box belongs to the window it is shown over, so a window manager keeps it above
+    // that window, always-on-top windows included.
     QMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, QApplication::activeWindow());
+                    QMessageBox::NoButton, TCustomForm::OwnerWindowFor(nullptr));
     const TButtonRow row = ButtonsFor(flags);
     std::vector<QPushButton*> buttons;
     for (const auto& [standard, answer] : row)

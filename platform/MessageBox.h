@@ -33,9 +33,14 @@ constexpr int IDNO = 7;
 
 namespace platform {
 
-// Shows the box over the active window and waits for the answer. Esc and the window's
-// close button answer Cancel where there is a Cancel button, OK where OK is the only
-// button, and No in a yes/no box.
+// Loads Qt's own translations for the user's language (from the desktop's locale
+// settings: LANGUAGE, LC_ALL, LC_MESSAGES, LANG), so the standard buttons and texts of
+// boxes and controls speak it. Once per application; nothing when none is installed.
+void InstallDesktopTranslations();
+
+// Shows the box over the program's topmost window (the box belongs to it) and waits for
+// the answer. Esc and the window's close button answer Cancel where there is a Cancel
+// button, OK where OK is the only button, and No in a yes/no box.
 int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags);
 
 } // namespace platform

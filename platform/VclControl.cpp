@@ -51,10 +51,7 @@ TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), Widg
     Bounds_ = QRect(Widget_->pos(), Widget_->size());
     EventFilter_ = new TControlEventFilter(this);
     Widget_->installEventFilter(EventFilter_);
-    Font_.OnChange = [this] {
-        if (Widget_)
-            Widget_->setFont(Font_.ToQFont());
-    };
+    Font_.OnChange = [this] { FontChanged(); };
 }
 
 TControl::~TControl() {
@@ -86,6 +83,8 @@ void TControl::SetParent(TControl* parent) {
         Widget_->setGeometry(Bounds_);
         Widget_->setVisible(Visible_ && Parent_);
     }
+    if (Parent_ && ParentFont_)
+        TakeParentFont();
     if (Parent_) {
         RememberAnchorDistances();
         Parent_->AlignControls();
@@ -168,6 +167,37 @@ std::string TControl::Hint() const {
 void TControl::SetHint(const std::string& hint) {
     if (Widget_)
         Widget_->setToolTip(QString::fromStdString(ToQtLineBreaks(hint)));
+}
+
+void TControl::SetParentFont(bool value) {
+    ParentFont_ = value;
+    if (value && Parent_)
+        TakeParentFont();
+}
+
+// Shows the font (face, size, style and the text colour) on the widget and hands it on
+// to the children that follow their parent's font. A change that does not come from
+// the parent makes the font the control's own.
+void TControl::FontChanged() {
+    if (!TakingParentFont_)
+        ParentFont_ = false;
+    if (Widget_) {
+        Widget_->setFont(Font_.ToQFont());
+        QPalette palette = Widget_->palette();
+        const QColor text = ColorToQColor(Font_.Color());
+        palette.setColor(QPalette::WindowText, text);
+        palette.setColor(QPalette::Text, text);
+        Widget_->setPalette(palette);
+    }
+    for (TControl* child : Children_)
+        if (child->ParentFont_)
+            child->TakeParentFont();
+}
+
+void TControl::TakeParentFont() {
+    TakingParentFont_ = true;
+    Font_.Assign(Parent_->Font_);
+    TakingParentFont_ = false;
 }
 
 void TControl::SetAction(TAction* action) {

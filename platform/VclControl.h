@@ -61,8 +61,13 @@ public:
     void SetEnabled(bool enabled);
     std::string Hint() const;
     void SetHint(const std::string& hint);
+    // The control's font; its colour is the colour of the control's text. A control
+    // follows its parent's font (ParentFont) until its own font is changed.
     TFont& Font() { return Font_; }
     const TFont& Font() const { return Font_; }
+    bool ParentFont() const { return ParentFont_; }
+    // True takes the parent's font at once and follows it from then on.
+    void SetParentFont(bool value);
 
     TAction* GetAction() const override { return Action_; }
     void SetAction(TAction* action);
@@ -88,6 +93,8 @@ private:
     friend class TControlEventFilter;
     void RememberAnchorDistances();
     void ParentResized(int clientWidth, int clientHeight);
+    void FontChanged();
+    void TakeParentFont();
 
     QPointer<QWidget> Widget_;
     TControl* Parent_ = nullptr;
@@ -100,6 +107,8 @@ private:
     int BorderWidth_ = 0;
     bool Visible_ = true;
     TFont Font_;
+    bool ParentFont_ = true;
+    bool TakingParentFont_ = false;
     TAction* Action_ = nullptr;
     QObject* EventFilter_ = nullptr;
 };

@@ -11,6 +11,11 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
+
+namespace {
+TCustomForm* TheMainForm = nullptr;
+}
 
 // The Qt side of a form: hands the window's events to the form.
 class TFormWidget : public QWidget {
@@ -130,12 +135,42 @@ private:
 
 TCustomForm::TCustomForm(TComponent* owner) : TControl(owner, new TFormWidget(this)) {
     Widget()->setAttribute(Qt::WA_DeleteOnClose, false);
+    if (!TheMainForm)
+        TheMainForm = this;
     ApplyWindowFlags();
 }
 
 TCustomForm::~TCustomForm() {
+    if (TheMainForm == this)
+        TheMainForm = nullptr;
     if (ModalLoop_)
         ModalLoop_->quit();
+}
+
+QWidget* TCustomForm::OwnerWindowFor(const QWidget* except) {
+    const auto usable = [except](QWidget* window) {
+        return window && window != except && window->isVisible() &&
+               !window->testAttribute(Qt::WA_DontShowOnScreen);
+    };
+    if (QWidget* modal = QApplication::activeModalWidget(); usable(modal))
+        return modal;
+    if (QWidget* active = QApplication::activeWindow(); usable(active))
+        return active;
+    if (TheMainForm && usable(TheMainForm->Widget()))
+        return TheMainForm->Widget();
+    return nullptr;
+}
+
+// A window manager keeps a window above the window it belongs to (its transient-for
+// window), also above a main window that stays on top of everything else; a window
+// that belongs to none may end up beneath the main window, out of reach.
+void TCustomForm::BelongToOwnerWindow() {
+    if (TheMainForm == this || Widget()->parentWidget())
+        return;
+    QWidget* owner = OwnerWindowFor(Widget());
+    Widget()->winId(); // the window-system window, so it can name its owner
+    if (QWindow* window = Widget()->windowHandle())
+        window->setTransientParent(owner ? owner->windowHandle() : nullptr);
 }
 
 std::string TCustomForm::GetText() const {
@@ -171,7 +206,9 @@ void TCustomForm::SetColor(TColor color) {
 void TCustomForm::ApplyWindowFlags() {
     if (!Widget())
         return;
-    Qt::WindowFlags flags = Qt::Window;
+    // Every window but the main window belongs to another one (BelongToOwnerWindow), and
+    // only the dialog kind of window tells the window manager whom it belongs to.
+    Qt::WindowFlags flags = TheMainForm == this ? Qt::Window : Qt::Dialog;
     switch (BorderStyle_) {
     case TBorderStyle::bsNone:
         flags |= Qt::FramelessWindowHint;
@@ -211,6 +248,8 @@ void TCustomForm::Show() {
         CenterOnScreen();
     if (BorderStyle_ == TBorderStyle::bsDialog)
         Widget()->setFixedSize(Width(), Height());
+    if (!Widget()->isVisible())
+        BelongToOwnerWindow();
     TControl::SetVisible(true);
     Widget()->show();
     Widget()->raise();

@@ -80,6 +80,12 @@ public:
     TButton* DefaultButton() const;
     TButton* CancelButton() const;
 
+    // The window that a new window or box of the program belongs to: the modal window on
+    // top, else the active window, else the main window (the first window made while
+    // there is none, as the class library's first created form). Only windows that are
+    // shown count, never except. Null when the program shows none.
+    static QWidget* OwnerWindowFor(const QWidget* except);
+
     // Fire OnCreate and OnDestroy; derived windows extend them.
     virtual void DoCreate();
     virtual void DoDestroy();
@@ -105,6 +111,7 @@ private:
     TCloseAction DoClose();
     void ApplyWindowFlags();
     void CenterOnScreen();
+    void BelongToOwnerWindow();
     void DialogKey(std::uint16_t key);
 
     std::string Text_; // the whole caption; the window system gets it cut to its limit

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -109,6 +110,10 @@ QPalette::ColorRole SystemColorRole(int index) {
 }
 } // namespace
 
+// The largest character height a font is drawn with, pixels: beyond it a size from a
+// damaged language file would only make the font system work for nothing.
+constexpr long long kMaxPixelSize = 10000;
+
 std::optional<std::string> ColorToIdent(TColor color) {
     for (const TColorIdent& entry : kColorIdents)
         if (entry.Value == color)
@@ -183,7 +188,9 @@ void TFont::Assign(const TFont& source) {
 
 QFont TFont::ToQFont() const {
     QFont font(QString::fromStdString(Name_));
-    font.setPixelSize(std::max(1, std::abs(Height_)));
+    // The magnitude in 64 bits: the most negative height has no 32-bit absolute value.
+    const long long pixels = std::llabs(static_cast<long long>(Height_));
+    font.setPixelSize(static_cast<int>(std::clamp<long long>(pixels, 1, kMaxPixelSize)));
     font.setBold(Style_.Bold);
     font.setItalic(Style_.Italic);
     font.setUnderline(Style_.Underline);

@@ -70,6 +70,7 @@ int TBitmap::Height() const {
 void TBitmap::SetSize(int width, int height) {
     const QImage::Format format = QtFormatOf(PixelFormat());
     if (width <= 0 || height <= 0) {
+        FImpl->EmptyFormat = format;
         FImpl->Image = QImage();
         return;
     }
@@ -84,14 +85,15 @@ void TBitmap::SetSize(int width, int height) {
 }
 
 TPixelFormatVcl TBitmap::PixelFormat() const {
-    return FImpl->Image.format() == QImage::Format_ARGB32 ? TPixelFormatVcl::pf32bit
-                                                          : TPixelFormatVcl::pf24bit;
+    const QImage::Format format =
+        FImpl->Image.isNull() ? FImpl->EmptyFormat : FImpl->Image.format();
+    return format == QImage::Format_ARGB32 ? TPixelFormatVcl::pf32bit : TPixelFormatVcl::pf24bit;
 }
 
 void TBitmap::SetPixelFormat(TPixelFormatVcl format) {
     if (FImpl->Image.isNull()) {
-        // Remember the format for the size set later.
-        FImpl->Image = QImage(0, 0, QtFormatOf(format));
+        // Remembered for the size set later.
+        FImpl->EmptyFormat = QtFormatOf(format);
         return;
     }
     FImpl->Image = FImpl->Image.convertToFormat(QtFormatOf(format));

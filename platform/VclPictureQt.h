@@ -7,6 +7,9 @@
 
 struct TBitmap::TImpl {
     QImage Image; // Format_ARGB32 for 32 bits, Format_RGB32 for 24 bits
+    // The format of an empty bitmap (a null image has none of its own), taken by the
+    // image that a later size makes.
+    QImage::Format EmptyFormat = QImage::Format_RGB32;
 };
 
 struct TIcon::TImpl {

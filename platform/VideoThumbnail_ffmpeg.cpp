@@ -4,6 +4,11 @@
 #include "platform/VclPictureQt.h"
 
 #include <libffmpegthumbnailer/videothumbnailerc.h>
+#ifdef TARSEL_HAVE_AVUTIL
+extern "C" {
+#include <libavutil/log.h>
+}
+#endif
 
 #include <memory>
 
@@ -23,15 +28,29 @@ struct TImageDataDeleter {
 };
 } // namespace
 
+namespace {
+// A file that is no video, or a damaged one, is an ordinary case here (it shows its
+// icon instead): ffmpeg must not tell the program's standard error about it.
+void QuietenDecoders() {
+#ifdef TARSEL_HAVE_AVUTIL
+    av_log_set_level(AV_LOG_QUIET);
+#endif
+}
+
+void IgnoreThumbnailerLog(ThumbnailerLogLevel, const char*) {}
+} // namespace
+
 std::unique_ptr<TBitmap> GrabVideoFirstFrame(const std::string& fileName, int width, int height) {
     if (width <= 0 || height <= 0)
         return nullptr;
+    QuietenDecoders();
     std::unique_ptr<video_thumbnailer, TThumbnailerDeleter> thumbnailer(video_thumbnailer_create());
     if (!thumbnailer)
         return nullptr;
     std::unique_ptr<image_data, TImageDataDeleter> data(video_thumbnailer_create_image_data());
     if (!data)
         return nullptr;
+    video_thumbnailer_set_log_callback(thumbnailer.get(), IgnoreThumbnailerLog);
     thumbnailer->seek_percentage = 0;
     thumbnailer->seek_time = const_cast<char*>(kFirstFrameTime);
     thumbnailer->overlay_film_strip = 0;

@@ -151,17 +151,14 @@ bool ForceForegroundQtWindow(TWindowHandle handle) {
     return QGuiApplication::focusWindow() == window;
 }
 
-} // namespace
+// Where an activation stands when no more is done about it: refused or impossible, done,
+// or left to the window manager.
+enum class TActivation { NotActive, Active, Requested };
 
-bool ForceForegroundWindow(TWindowHandle handle) {
-    Display* display = QtX11Display();
-    if (!display)
-        return ForceForegroundQtWindow(handle);
-    const auto window = static_cast<Window>(handle);
+// Everything of an activation but the wait for a window manager's answer.
+TActivation Activate(Display* display, Window window, bool managed) {
     if (!window || !MapState(display, window))
-        return false;
-    const bool managed = WindowManagerRuns(display);
-
+        return TActivation::NotActive;
     if (IsMinimised(display, window)) {
         // Mapping an iconic window asks the window manager to show it again (ICCCM);
         // without one, it simply shows it.
@@ -172,19 +169,46 @@ bool ForceForegroundWindow(TWindowHandle handle) {
         XSync(display, False);
     }
     if (ActiveWindow(display, managed) == window)
-        return true;
+        return TActivation::Active;
 
     if (managed) {
         SendToWindowManager(display, window, "_NET_ACTIVE_WINDOW",
                             {kSourceUserAction, CurrentTime, 0, 0, 0});
-        return WaitUntilActive(display, window);
+        return TActivation::Requested;
     }
     XRaiseWindow(display, window);
     // Focus on a window that is not shown is an error; such a window cannot be active.
     if (MapState(display, window) == IsViewable)
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
-    return ActiveWindow(display, false) == window;
+    return ActiveWindow(display, false) == window ? TActivation::Active : TActivation::NotActive;
+}
+
+} // namespace
+
+bool ForceForegroundWindow(TWindowHandle handle) {
+    Display* display = QtX11Display();
+    if (!display)
+        return ForceForegroundQtWindow(handle);
+    const auto window = static_cast<Window>(handle);
+    switch (Activate(display, window, WindowManagerRuns(display))) {
+    case TActivation::Active:
+        return true;
+    case TActivation::Requested:
+        return WaitUntilActive(display, window);
+    case TActivation::NotActive:
+        break;
+    }
+    return false;
+}
+
+void RequestForegroundWindow(TWindowHandle handle) {
+    Display* display = QtX11Display();
+    if (!display) {
+        ForceForegroundQtWindow(handle);
+        return;
+    }
+    Activate(display, static_cast<Window>(handle), WindowManagerRuns(display));
 }
 
 void SetStayOnTop(TWindowHandle handle, bool onTop) {
@@ -203,6 +227,12 @@ void SetStayOnTop(TWindowHandle handle, bool onTop) {
         SendToWindowManager(
             display, window, "_NET_WM_STATE",
             {onTop ? kStateAdd : kStateRemove, static_cast<long>(above), 0, kSourceUserAction, 0});
+        // Already above the normal windows, the window still goes to the top of the
+        // windows that stay on top, as without a window manager; stacking requests of a
+        // direct user action are carried out also where activation is refused.
+        if (onTop)
+            SendToWindowManager(display, window, "_NET_RESTACK_WINDOW",
+                                {kSourceUserAction, 0, Above, 0, 0});
         return;
     }
     // No window manager (or one that has not taken the window yet): the state lives in

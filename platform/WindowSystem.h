@@ -17,8 +17,12 @@ using TWindowHandle = std::uintptr_t;
 // window afterwards (a window manager gets a short while to carry the request out).
 bool ForceForegroundWindow(TWindowHandle window);
 
-// Keeps the window above all normal windows, or lets it go back among them. The window
-// is neither moved, resized nor activated.
+// The same requests as ForceForegroundWindow without waiting for a window manager to
+// carry them out (or refuse them): for callers that do not need the answer.
+void RequestForegroundWindow(TWindowHandle window);
+
+// Keeps the window above all normal windows and raises it to the top of them, or lets it
+// go back among them. The window is neither moved, resized nor activated.
 void SetStayOnTop(TWindowHandle window, bool onTop);
 
 } // namespace platform

@@ -75,4 +75,44 @@ TEST_F(MenuFixture, SubmenuCaptionIsAPublishedTextAndOpeningItRefreshes) {
     EXPECT_EQ(refreshes, 2);
 }
 
+// Where the caption of each item begins, pixels from the menu's left edge (right of the
+// check column): its leftmost dark pixel.
+std::vector<int> CaptionStarts(QMenu* menu) {
+    menu->ensurePolished();
+    menu->adjustSize();
+    const QImage picture = menu->grab().toImage();
+    std::vector<int> starts;
+    for (QAction* item : menu->actions()) {
+        const QRect row = menu->actionGeometry(item);
+        int start = -1;
+        for (int x = 24; x <= row.right() && start < 0; ++x)
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                if (qGray(picture.pixel(x, y)) < 100) {
+                    start = x;
+                    break;
+                }
+        starts.push_back(start);
+    }
+    return starts;
+}
+
+TEST_F(MenuFixture, CaptionsKeepTheirPlaceWhetherOrNotAnItemIsChecked) {
+    std::vector<TAction*> steps;
+    for (int step = 0; step < 3; ++step) {
+        auto* stepAction = new TAction(owner.get());
+        stepAction->SetCaption("10 %");
+        TPopupMenu::AddItem(menu->Menu(), stepAction);
+        steps.push_back(stepAction);
+    }
+    const std::vector<int> unchecked = CaptionStarts(menu->Menu());
+    ASSERT_EQ(unchecked.size(), 3u);
+    ASSERT_GT(unchecked[0], 0);
+    EXPECT_EQ(unchecked[1], unchecked[0]);
+
+    steps[1]->SetChecked(true);
+    const std::vector<int> oneChecked = CaptionStarts(menu->Menu());
+    menu->Menu()->grab().save(TARSEL_TEST_ARTIFACTS "/MenuCheckColumn.png");
+    EXPECT_EQ(oneChecked, unchecked) << "a check mark moves no caption";
+}
+
 } // namespace

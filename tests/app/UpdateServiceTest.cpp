@@ -33,6 +33,16 @@ TEST(UpdateRequest, CarriesPathQueryAndTheServiceHeaders) {
     EXPECT_EQ(request.Headers.at("host"), "127.0.0.1:" + std::to_string(server.Port()));
 }
 
+// An address typed into a language file may hold blanks or Chinese characters; they go
+// out percent-encoded, and escapes that are there already stay as they are.
+TEST(UpdateRequest, BlanksAndNonAsciiInTheAddressArePercentEncoded) {
+    TLocalHttpServer server;
+    THttpClient().Get(server.BaseUrl() + "/check update/更新.asp?name=a b&x=%41");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests.front().Target, "/check%20update/%E6%9B%B4%E6%96%B0.asp?name=a%20b&x=%41");
+}
+
 struct ReplyRow {
     const char* name;
     std::string body;

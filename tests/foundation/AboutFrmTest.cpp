@@ -140,4 +140,49 @@ TEST(AboutForm, RecordWinsOverTheLanguageFile) {
     FinalizeSLLangUtils();
 }
 
+// The window font of the language file reaches every control: its face, its style and
+// its colour, with the product line's own size and weight on top.
+TEST(AboutForm, ControlsFollowTheWindowFontOfTheLanguageFileInItsColour) {
+    QTemporaryDir folder;
+    const QString lng = folder.filePath("TarselRuler.lng");
+    QFile file(lng);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[TAboutForm]\r\nFont=\"DejaVu Serif\";clRed;-13;0;10;Italic\r\n");
+    file.close();
+    InitializeSLLangUtils();
+    Translator->SetFileName(lng.toStdString());
+    Translator->SetReadOnly(true);
+
+    const TAboutRec about = Record();
+    ShowAndPress(
+        about,
+        [&](QWidget* window) {
+            QLabel* product = LabelWithText(window, "Tarsel桌面标尺");
+            QLabel* build = LabelWithText(window, "版本: 1.0.0.1");
+            ASSERT_NE(product, nullptr);
+            ASSERT_NE(build, nullptr);
+            for (QLabel* label : {product, build}) {
+                EXPECT_EQ(QFontInfo(label->font()).family(), "DejaVu Serif");
+                EXPECT_TRUE(label->font().italic());
+                EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+            }
+            EXPECT_NEAR(QFontInfo(product->font()).pointSizeF(), 16.0, 0.5);
+            EXPECT_TRUE(product->font().bold());
+            EXPECT_FALSE(build->font().bold());
+
+            // The product line is drawn in red.
+            const QImage picture = product->grab().toImage();
+            picture.save(TARSEL_TEST_ARTIFACTS "/AboutFormRedFont.png");
+            int red = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x) {
+                    const QColor c = picture.pixelColor(x, y);
+                    red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+                }
+            EXPECT_GT(red, 50);
+        },
+        Qt::Key_Escape);
+    FinalizeSLLangUtils();
+}
+
 } // namespace

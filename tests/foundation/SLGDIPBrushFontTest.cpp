@@ -7,6 +7,7 @@
 #include "platform/GPQtDrawAccess.h"
 #include "platform/VclGraphics.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 #include <sstream>
@@ -288,6 +289,26 @@ TEST(SLFontEx, ClonesAndSavedFormsCarryTheBrush) {
     loaded.LoadFromStream(stream);
     EXPECT_FLOAT_EQ(loaded.GetSize(), 12.0f);
     EXPECT_EQ(loaded.Brush()->GetSolidColor(), kBlue);
+}
+
+// The font system lists a family that several foundries offer once per foundry, with the
+// foundry's name in brackets; here such a family is one family under its own name. The
+// URW families of the base-35 set come from two or three foundries.
+TEST(SLInstalledFontFamilies, FamiliesOfSeveralFoundriesAreFoundByTheirName) {
+    TSLInstalledFontFamilies& families = InstalledFontFamilies();
+    for (const std::string& name : families.Names())
+        EXPECT_EQ(name.find(" ["), std::string::npos) << name;
+    for (const char* name : {"Nimbus Sans", "URW Gothic", "C059", "P052"}) {
+        const TGPFontFamily* found = families.Find(name);
+        ASSERT_NE(found, nullptr) << name;
+        EXPECT_EQ(found->GetFamilyName(), name);
+        EXPECT_EQ(std::count(families.Names().begin(), families.Names().end(), name), 1) << name;
+    }
+    TSLFontEx font;
+    font.SetFontName("nimbus sans");
+    EXPECT_EQ(font.GetFont().GetFamilyName(), "Nimbus Sans");
+    EXPECT_EQ(font.GetFontName(), "nimbus sans") << "an installed family is kept, not replaced";
+    FinalizeSLGDIPUtils();
 }
 
 TEST(SLInstalledFontFamilies, OneListFoundWithoutRegardToCase) {

@@ -13,10 +13,13 @@ TEST(SLStrfnLineBreaks, EscapesOnlyWholeCrLfPairs) {
 }
 
 TEST(SLStrfnFileNames, StripsFolderAndLastExtension) {
-    EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("C:\\dir\\TarselRuler.exe"), "TarselRuler");
+    EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("/opt/tarsel/TarselRuler.exe"), "TarselRuler");
     EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("/opt/tarsel/archive.tar.gz"), "archive.tar");
-    EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("D:noext"), "noext");
     EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("/home/u/.hidden"), "");
+    // Backslashes and colons belong to the name: a program called "v1:beta" or "a\b".
+    EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("/opt/v1:beta.exe"), "v1:beta");
+    EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("/opt/a\\b.c"), "a\\b");
+    EXPECT_EQ(TSLStrfn::ExtractFileNameNoExt("noext"), "noext");
 }
 
 TEST(SLStrfnIndexOfStr, FirstMatchWithAsciiFolding) {

@@ -30,6 +30,39 @@ protected:
         list.push_back(PublishedField("Secret", Secret));
     }
 };
+// A control takes its parent's font, colour included, and follows it through every
+// change until its own font is changed; from then on it keeps its own.
+TEST(VclControlFont, ChildrenFollowTheirParentsFontUntilTheyHaveTheirOwn) {
+    TComponentPtr<TForm> form = NewComponent<TForm>(nullptr);
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    auto* own = new TPanel(form.get());
+    own->SetParent(panel);
+    auto* follower = new TPanel(form.get());
+    follower->SetParent(panel);
+
+    own->Font().SetSize(16);
+    EXPECT_FALSE(own->ParentFont());
+    form->Font().SetName("DejaVu Serif");
+    form->Font().SetColor(clRed);
+    for (TControl* control : {static_cast<TControl*>(panel), static_cast<TControl*>(follower)}) {
+        EXPECT_TRUE(control->ParentFont());
+        EXPECT_EQ(control->Font().Name(), "DejaVu Serif");
+        EXPECT_EQ(control->Widget()->font().family(), "DejaVu Serif");
+        EXPECT_EQ(control->Widget()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    }
+    EXPECT_EQ(own->Font().Name(), "Tahoma") << "its own font stays";
+    EXPECT_EQ(own->Font().Size(), 16);
+
+    // A control placed later takes the font at once; ParentFont brings it back.
+    auto* later = new TPanel(form.get());
+    later->SetParent(panel);
+    EXPECT_EQ(later->Font().Color(), clRed);
+    own->SetParentFont(true);
+    EXPECT_EQ(own->Font().Name(), "DejaVu Serif");
+    EXPECT_TRUE(own->ParentFont());
+}
+
 } // namespace
 
 TEST(VclComponentOwnership, OwnerFreesEveryOwnedComponentOnce) {

@@ -210,7 +210,8 @@ TEST_F(WindowSystemDisplayTest, WithWindowManagerStayOnTopIsAskedOfTheManager) {
     platform::SetStayOnTop(window, false);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !other.IsAbove(window); }));
 
-    const auto requests = manager.Requests();
+    auto requests = manager.Requests();
+    std::erase_if(requests, [](const auto& r) { return r.message != "_NET_WM_STATE"; });
     ASSERT_EQ(requests.size(), 2u);
     for (const auto& request : requests) {
         EXPECT_EQ(request.message, "_NET_WM_STATE");
@@ -220,6 +221,32 @@ TEST_F(WindowSystemDisplayTest, WithWindowManagerStayOnTopIsAskedOfTheManager) {
     }
     EXPECT_EQ(requests[0].data[0], 1) << "add";
     EXPECT_EQ(requests[1].data[0], 0) << "remove";
+}
+
+// A click on the program's window asks for the activation without waiting for the
+// answer: a manager that refuses it holds nothing up, and the window still goes to the
+// top when it is kept on top.
+TEST_F(WindowSystemDisplayTest, WithWindowManagerThatRefusesActivationTheWindowIsStillRaised) {
+    const Window target = other.Create(100, 100);
+    const Window cover = other.Create(150, 150);
+    other.Focus(cover);
+    TFakeWindowManager manager(true);
+
+    platform::RequestForegroundWindow(target);
+    platform::SetStayOnTop(target, true);
+    ASSERT_TRUE(ProcessEventsUntil([&] {
+        return other.StackingIndex(target) > other.StackingIndex(cover);
+    })) << "raised above the window that covered it";
+    EXPECT_EQ(other.FocusedWindow(), cover) << "the manager refused the activation";
+
+    std::vector<std::string> messages;
+    for (const auto& request : manager.Requests()) {
+        messages.push_back(request.message);
+        EXPECT_EQ(request.window, target);
+        EXPECT_EQ(request.data[0], request.message == "_NET_WM_STATE" ? 1 : kSourceUserAction);
+    }
+    EXPECT_EQ(messages, (std::vector<std::string>{"_NET_ACTIVE_WINDOW", "_NET_WM_STATE",
+                                                  "_NET_RESTACK_WINDOW"}));
 }
 
 } // namespace

@@ -48,9 +48,10 @@ TFakeWindowManager::TFakeWindowManager(bool refuseActivation)
     SetWindowProperty(FDisplay, root, "_NET_SUPPORTING_WM_CHECK", FCheckWindow);
     const long supported[] = {static_cast<long>(AtomNamed(FDisplay, "_NET_ACTIVE_WINDOW")),
                               static_cast<long>(AtomNamed(FDisplay, "_NET_WM_STATE")),
-                              static_cast<long>(AtomNamed(FDisplay, "_NET_WM_STATE_ABOVE"))};
+                              static_cast<long>(AtomNamed(FDisplay, "_NET_WM_STATE_ABOVE")),
+                              static_cast<long>(AtomNamed(FDisplay, "_NET_RESTACK_WINDOW"))};
     XChangeProperty(FDisplay, root, AtomNamed(FDisplay, "_NET_SUPPORTED"), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(supported), 3);
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(supported), 4);
     // Client messages to the root window reach whoever listens to its substructure.
     XSelectInput(FDisplay, root, SubstructureNotifyMask);
     XSync(FDisplay, False);
@@ -76,6 +77,7 @@ std::vector<TFakeWindowManager::TRequest> TFakeWindowManager::Requests() const {
 void TFakeWindowManager::Run() {
     const Atom activeWindow = AtomNamed(FDisplay, "_NET_ACTIVE_WINDOW");
     const Atom wmState = AtomNamed(FDisplay, "_NET_WM_STATE");
+    const Atom restack = AtomNamed(FDisplay, "_NET_RESTACK_WINDOW");
     while (!FStop) {
         while (XPending(FDisplay) > 0) {
             XEvent event;
@@ -83,9 +85,11 @@ void TFakeWindowManager::Run() {
             if (event.type != ClientMessage || event.xclient.format != 32)
                 continue;
             const Atom type = event.xclient.message_type;
-            if (type != activeWindow && type != wmState)
+            if (type != activeWindow && type != wmState && type != restack)
                 continue;
-            TRequest request{type == activeWindow ? "_NET_ACTIVE_WINDOW" : "_NET_WM_STATE",
+            TRequest request{type == activeWindow ? "_NET_ACTIVE_WINDOW"
+                             : type == wmState    ? "_NET_WM_STATE"
+                                                  : "_NET_RESTACK_WINDOW",
                              event.xclient.window};
             std::copy(event.xclient.data.l, event.xclient.data.l + 5, request.data.begin());
             {
@@ -108,6 +112,10 @@ void TFakeWindowManager::Handle(const TRequest& request) {
         XSync(FDisplay, False);
         XSetInputFocus(FDisplay, window, RevertToParent, CurrentTime);
         SetWindowProperty(FDisplay, DefaultRootWindow(FDisplay), "_NET_ACTIVE_WINDOW", window);
+    } else if (request.message == "_NET_RESTACK_WINDOW") {
+        // Only "above everything" (no sibling) is carried out here.
+        if (request.data[1] == 0 && request.data[2] == Above)
+            XRaiseWindow(FDisplay, window);
     } else {
         std::vector<long> states = Atoms(FDisplay, window, "_NET_WM_STATE");
         for (int i = 1; i <= 2; ++i) {

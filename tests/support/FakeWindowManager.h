@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in for a window manager, for display tests: it announces itself the way EWMH
-// window managers do and carries out the two requests a client may send it about
-// activation and stacking state, on its own connection and thread, as a real one would
+// window managers do and carries out the requests a client may send it about activation,
+// stacking state and restacking, on its own connection and thread, as a real one would
 // in its own process. It records every request it receives.
 
 #include <array>
@@ -16,7 +16,7 @@ struct _XDisplay;
 class TFakeWindowManager {
 public:
     struct TRequest {
-        std::string message; // "_NET_ACTIVE_WINDOW" or "_NET_WM_STATE"
+        std::string message; // "_NET_ACTIVE_WINDOW", "_NET_WM_STATE", "_NET_RESTACK_WINDOW"
         unsigned long window = 0;
         std::array<long, 5> data{};
     };
