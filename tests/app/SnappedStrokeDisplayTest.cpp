@@ -291,6 +291,31 @@ TEST_F(SnappedStroke, AFastStrokeOfXTestInputTravelsItsFullLengthAlongTheEdge) {
     }
 }
 
+TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    // 4 px inside the top edge: near the edge, but on the body. Coming there the pointer is
+    // pulled onto the edge; a move of more than 8 px along it lets it go again.
+    input.MoveTo(ruler.Screen({100, 4}));
+    std::this_thread::sleep_for(50ms);
+    const QPoint onBand = ruler.Screen({120, 4});
+    ASSERT_EQ(PressAt(onBand, false), onBand);
+    WobblyStroke({1, 0}, 10);
+    EXPECT_FALSE(Floating()) << "a drag of the instrument is the program's own";
+    const QPoint moved = input.PointerPosition();
+    device.Release(1);
+    device.Sync();
+    std::this_thread::sleep_for(300ms); // the program's turn to handle the drag
+    sandbox.Terminate();
+    ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
+    // The drag took the ruler exactly the pointer's way, unsnapped.
+    const QByteArray settings = sandbox.ReadSettings();
+    const QPoint expected = moved - onBand +
+                            QPoint(static_cast<int>(ruler.OffsetX), static_cast<int>(ruler.OffsetY));
+    EXPECT_TRUE(settings.contains("OffsetX=\"" + QByteArray::number(expected.x()) + "\"")) << settings.toStdString();
+    EXPECT_TRUE(settings.contains("OffsetY=\"" + QByteArray::number(expected.y()) + "\"")) << settings.toStdString();
+}
+
 TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {
     const TInstrument ruler = StraightRuler(0);
     Start(ruler);
