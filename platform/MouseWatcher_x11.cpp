@@ -459,7 +459,7 @@ private:
         x = moved.x();
         y = moved.y();
         if (handler(TMouseWatchEvent::Move, x, y) && *alive && QPoint(x, y) != moved)
-            MovePointer(moved, QPoint(x, y), TPositionSource::Followed);
+            MovePointer(moved, QPoint(x, y), source);
         return *alive;
     }
 
