@@ -174,7 +174,6 @@ public:
 private:
     // One stroke: from a left press to its release.
     struct TStroke {
-        bool Active = false;
         bool OnOwnWindow = false; // began on one of our windows, which handles it itself
         std::unique_ptr<TDeviceGrab> Grab; // held: the mouse that pressed, grabbed
         unsigned int PressedButton = kLeftButton; // its physical button that pressed
@@ -334,10 +333,9 @@ private:
     }
 
     bool OnLeftPress(const TInputEvent& input, TPositionSource source) {
-        if (FStroke.Active) // a second device's press inside a stroke
+        if (FStroke.Grab) // another device's press inside a held stroke
             return Report(TMouseWatchEvent::LeftDown, source);
         FStroke = TStroke{};
-        FStroke.Active = true;
         FStroke.OnOwnWindow = IsOwnWindowAt(Pixel());
         if (!Report(TMouseWatchEvent::LeftDown, source))
             return false;
