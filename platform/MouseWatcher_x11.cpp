@@ -64,8 +64,8 @@ void SayOnce(const char* why) {
 
 using TDisplayPtr = std::unique_ptr<Display, decltype(&XCloseDisplay)>;
 
-// One XInput event, copied out of Xlib's event data so that it outlives the connection
-// (a handler may end the watch, and with it the connection, while the event is handled).
+// One XInput event, copied out of Xlib's event data: the queue is read ahead of the
+// reports, and a handler may end the watch, and with it the connection, at any report.
 struct TInputEvent {
     int type = 0;
     int device = 0; // the device it is reported for: a master, or a grabbed slave
@@ -221,22 +221,64 @@ private:
         // Round trips while reporting can pull new events into Xlib's queue, where the
         // notifier cannot see them: keep reading until the queue is empty.
         for (;;) {
-            while (XPending(FDisplay.get()) > 0) {
-                XEvent event;
-                XNextEvent(FDisplay.get(), &event);
-                if (!Handle(event) || !*alive)
+            const std::vector<TInputEvent> events = TakeQueuedEvents();
+            if (events.empty()) {
+                if (SettlePosition())
+                    return;
+                continue;
+            }
+            for (size_t i = 0; i < events.size(); ++i) {
+                if (i + 1 < events.size() && IsAskedMoveBefore(events[i], events[i + 1]))
+                    continue;
+                if (!Dispatch(events[i]) || !*alive)
                     return;
             }
-            if (SettlePosition())
-                return;
         }
+    }
+
+    std::vector<TInputEvent> TakeQueuedEvents() {
+        std::vector<TInputEvent> events;
+        while (XPending(FDisplay.get()) > 0) {
+            XEvent event;
+            XNextEvent(FDisplay.get(), &event);
+            if (event.type == MappingNotify) {
+                XRefreshKeyboardMapping(&event.xmapping);
+                if (event.xmapping.request == MappingPointer)
+                    ReadButtonMap();
+                continue;
+            }
+            XGenericEventCookie* cookie = &event.xcookie;
+            if (event.type != GenericEvent || cookie->extension != FXInputOpcode ||
+                !XGetEventData(FDisplay.get(), cookie))
+                continue;
+            events.push_back(CopyEvent(*cookie));
+            XFreeEventData(FDisplay.get(), cookie);
+        }
+        return events;
+    }
+
+    // A move whose position has to be asked of the server (XTest input, tablets: their raw
+    // values need not be deltas), followed by another such move of the same device. The
+    // server's answer for the first would already include the second, so the first is
+    // not asked for on its own: when the program falls behind, it catches up with one
+    // round trip instead of one per move. Moves of mice and touchpads are never skipped.
+    bool IsAskedMoveBefore(const TInputEvent& move, const TInputEvent& next) {
+        if (FStroke.Grab || move.type != XI_RawMotion || next.type != XI_RawMotion ||
+            move.device != FCorePointer || next.device != FCorePointer ||
+            move.source != next.source)
+            return false;
+        return !MovesByDeltas(move.source);
     }
 
     // With nothing left to read, the server's position is the one that every event
     // read so far led to: take it, which mends what following the deltas cannot know
     // (the screen's edges, warps by other programs). False when events came meanwhile:
-    // then the answer is already behind them.
+    // then the answer is already behind them. During a held stroke the core pointer
+    // stands where we put it, on whole pixels: our own position, which keeps the held
+    // mouse's fractions of a pixel, is the better one.
     bool SettlePosition() {
+        if (FStroke.Grab)
+            return true;
         QPointF at;
         if (!AskServer(at))
             return true;
@@ -248,19 +290,7 @@ private:
     }
 
     // Returns false when a handler ended the watch.
-    bool Handle(XEvent& event) {
-        if (event.type == MappingNotify) {
-            XRefreshKeyboardMapping(&event.xmapping);
-            if (event.xmapping.request == MappingPointer)
-                ReadButtonMap();
-            return true;
-        }
-        XGenericEventCookie* cookie = &event.xcookie;
-        if (event.type != GenericEvent || cookie->extension != FXInputOpcode ||
-            !XGetEventData(FDisplay.get(), cookie))
-            return true;
-        const TInputEvent input = CopyEvent(*cookie);
-        XFreeEventData(FDisplay.get(), cookie);
+    bool Dispatch(const TInputEvent& input) {
         switch (input.type) {
         case XI_RawMotion:
             return OnMotion(input);
@@ -470,7 +500,9 @@ private:
         else
             XWarpPointer(FDisplay.get(), None, FRoot, 0, 0, 0, 0, to.x(), to.y());
         XFlush(FDisplay.get());
-        FPointer = QPointF(to);
+        // The pixel changes, its fraction stays: slow moves of a mouse add up to whole
+        // pixels, also where every move is pulled back onto an edge.
+        FPointer = QPointF(to) + (FPointer - QPointF(Pixel()));
         FPointerKnown = true;
     }
 

@@ -305,7 +305,7 @@ TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
     const QPoint moved = input.PointerPosition();
     device.Release(1);
     device.Sync();
-    std::this_thread::sleep_for(300ms); // the program's turn to handle the drag
+    std::this_thread::sleep_for(1s); // the program's turn to handle the drag
     sandbox.Terminate();
     ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
     // The drag took the ruler exactly the pointer's way, unsnapped.
