@@ -330,33 +330,27 @@ private:
         const bool held = IsFromHeldMouse(input);
         if (!held && !IsCorePointerInput(input))
             return true;
-        if ((held || (FPointerKnown && MovesByDeltas(input.source)))) {
+        if (held || (FPointerKnown && MovesByDeltas(input.source))) {
             if (!input.moved)
                 return true; // the wheel's valuators alone
             Follow(input.dx, input.dy);
             return Report(TMouseWatchEvent::Move, TPositionSource::Followed);
         }
-        QPointF at;
-        if (!AskServer(at))
+        if (!TakeServerPosition())
             return true;
-        FPointer = at;
-        FPointerKnown = true;
         return Report(TMouseWatchEvent::Move, TPositionSource::Asked);
     }
 
     bool OnRawButton(const TInputEvent& input, bool press) {
-        if (IsFromHeldMouse(input))
-            return PassOnHeldMouseButton(input.detail, press);
+        if (IsFromHeldMouse(input)) // (made-up wheel clicks come as button events below)
+            return (input.flags & XIPointerEmulated) || PassOnHeldMouseButton(input.detail, press);
         if (!IsCorePointerInput(input) || LogicalButton(input.detail) != kLeftButton)
             return true;
         // A button does not move the pointer: a followed position is where it happened.
         TPositionSource source = TPositionSource::Followed;
         if (!FPointerKnown || !MovesByDeltas(input.source)) {
-            QPointF at;
-            if (!AskServer(at))
+            if (!TakeServerPosition())
                 return true;
-            FPointer = at;
-            FPointerKnown = true;
             source = TPositionSource::Asked;
         }
         return press ? OnLeftPress(input, source) : OnLeftRelease(source);
@@ -451,6 +445,15 @@ private:
     void Follow(double dx, double dy) {
         FPointer.setX(std::clamp(FPointer.x() + dx, 0.0, FScreenWidth - 1.0));
         FPointer.setY(std::clamp(FPointer.y() + dy, 0.0, FScreenHeight - 1.0));
+    }
+
+    bool TakeServerPosition() {
+        QPointF at;
+        if (!AskServer(at))
+            return false;
+        FPointer = at;
+        FPointerKnown = true;
+        return true;
     }
 
     bool AskServer(QPointF& at) {
