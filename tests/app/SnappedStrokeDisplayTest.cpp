@@ -117,15 +117,17 @@ protected:
         screen = device.ScreenSize();
     }
 
+    // Placed on whole pixels, as dragging places an instrument.
     TInstrument StraightRuler(double angle) const {
-        return {"TRectangleRuler", angle, screen.width() / 4.0, screen.height() / 3.0,
-                std::min(500.0, screen.width() / 2.0), kRulerHeight};
+        return {"TRectangleRuler", angle, std::round(screen.width() / 4.0),
+                std::round(screen.height() / 3.0), std::min(500.0, screen.width() / 2.0),
+                kRulerHeight};
     }
 
     TInstrument Protractor() const {
         const double side = std::min(400.0, screen.height() / 2.0);
-        return {"TProtractorRuler360", 0, screen.width() / 2.0 - side / 2,
-                screen.height() / 2.0 - side / 2, side, side};
+        return {"TProtractorRuler360", 0, std::round(screen.width() / 2.0 - side / 2),
+                std::round(screen.height() / 2.0 - side / 2), side, side};
     }
 
     // The recording window first, then the program above it.
