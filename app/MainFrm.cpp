@@ -231,6 +231,12 @@ void TMainForm::BindMouseHook() {
     };
     hook.OnLButtonUp = [this](TMouseHook* sender, TMouseButton button, TShiftState shift, int& x,
                               int& y) { MouseHookLButtonUp(sender, button, shift, x, y); };
+    // A press that engaged snapping has its stroke held, so that the program below sees
+    // only the snapped moves.
+    hook.OnHoldStroke = [this](TMouseHook*) {
+        const TBaseRuler* ruler = CurrentRuler();
+        return ruler && ruler->GetSnapEngaged();
+    };
 }
 
 void TMainForm::FormPaint(TComponent*) {

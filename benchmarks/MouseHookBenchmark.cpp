@@ -11,6 +11,17 @@
 //                     the asking connection)
 //   to_handler_us   - from sending the move to the handler being called
 //   p99_us, max_us  - the 99th percentile and the longest of the iteration times
+//
+// BM_DeviceMoveToWindowBelow: what another program sees. A move of the mouse ("Xvfb
+// mouse", through XTest's device variants) goes off the handler's column; a recording
+// window of another connection under the pointer stamps the event that shows the move
+// where the handler put it (on the column). Measured from sending the move to that event:
+//   /0 baseline  - no hook: the event the move itself makes (the server's own latency)
+//   /1 warp      - hook on, stroke not held: the warp's event, after the unsnapped one
+//   /2 held      - hook on, a held stroke (left button down, the mouse grabbed): the
+//                  only event the move makes
+//   median_us, p99_us - of those times
+//   p99_vs_baseline   - the 99th percentile against the baseline's, run beside it
 // Run on an otherwise idle X server, e.g.
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/benchmarks/MouseHookBenchmark
 #include <QApplication>
@@ -24,6 +35,9 @@
 #include <vector>
 
 #include "foundation/MouseHook.h"
+#include "support/DeviceInput.h"
+#include "support/FakeInput.h"
+#include "support/PointerRecorder.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -111,6 +125,105 @@ void BM_MoveToWarpLatency(benchmark::State& state) {
     XCloseDisplay(mouse);
 }
 BENCHMARK(BM_MoveToWarpLatency)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(3);
+
+double Percentile(std::vector<double> values, double share) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(share * static_cast<double>(values.size() - 1))];
+}
+
+enum class TDeviceMoveMode { Baseline = 0, Warp = 1, Held = 2 };
+
+double BaselineP99Microseconds = 0;
+
+void BM_DeviceMoveToWindowBelow(benchmark::State& state) {
+    const auto mode = static_cast<TDeviceMoveMode>(state.range(0));
+    TDeviceInput device;
+    if (!device.Available()) {
+        state.SkipWithError("this display has no Xvfb mouse");
+        return;
+    }
+    const QSize screen = device.ScreenSize();
+    const int column = screen.width() / 2;
+    const QPoint start(column, screen.height() / 2);
+    TPointerRecorder recorder(QRect(QPoint(0, 0), screen));
+    TFakeInput input;
+    input.MoveTo(start);
+
+    bool pressed = false;
+    if (mode != TDeviceMoveMode::Baseline) {
+        MouseHook().OnMouseMove = [&](TMouseHook*, TShiftState, int& X, int&) { X = column; };
+        MouseHook().OnLButtonDown = [&](TMouseHook*, TMouseButton, TShiftState, int&, int&) {
+            pressed = true;
+        };
+        MouseHook().OnHoldStroke = [](TMouseHook*) { return true; };
+        MouseHook().SetActive(true);
+    }
+    if (mode == TDeviceMoveMode::Held) {
+        device.Press(TFakeInput::kLeft);
+        device.Sync();
+        ProcessEventsUntil([&] { return pressed && device.Attachment() == 0; });
+        if (device.Attachment() != 0) {
+            state.SkipWithError("the stroke was not held");
+            FinalizeMouseHook();
+            return;
+        }
+    }
+
+    std::vector<double> microseconds;
+    int step = 0;
+    for (auto _ : state) {
+        // Off the column and back, one row down or up each time, so every move's event
+        // has a place of its own.
+        const int dx = step % 2 ? -5 : 5;
+        const int dy = step % 2 ? -1 : 1;
+        const QPoint wanted = mode == TDeviceMoveMode::Baseline
+                                  ? start + QPoint(step % 2 ? 0 : dx, step % 2 ? 0 : dy)
+                                  : QPoint(column, start.y() + (step % 2 ? 0 : dy));
+        ++step;
+        const size_t seen = recorder.Count();
+        const Clock::time_point sent = Clock::now();
+        device.MoveBy(dx, dy);
+        Clock::time_point arrived{};
+        const auto shown = [&] {
+            const std::vector<TPointerRecord> records = recorder.Records();
+            for (size_t i = seen; i < records.size(); ++i)
+                if (records[i].Kind == TPointerRecord::Motion && records[i].At == wanted) {
+                    arrived = records[i].Received;
+                    return true;
+                }
+            return false;
+        };
+        if (!ProcessEventsUntil(shown, std::chrono::milliseconds(kReportTimeoutMs))) {
+            state.SkipWithError("the window below never saw the move where it belongs");
+            break;
+        }
+        const double seconds = std::chrono::duration<double>(arrived - sent).count();
+        state.SetIterationTime(seconds);
+        microseconds.push_back(seconds * 1e6);
+    }
+    if (mode == TDeviceMoveMode::Held) {
+        device.Release(TFakeInput::kLeft);
+        device.Sync();
+        ProcessEventsUntil([&] { return device.Attachment() != 0; });
+    }
+    FinalizeMouseHook();
+    if (microseconds.empty())
+        return;
+    const double p99 = Percentile(microseconds, 0.99);
+    state.counters["median_us"] = Percentile(microseconds, 0.5);
+    state.counters["p99_us"] = p99;
+    if (mode == TDeviceMoveMode::Baseline)
+        BaselineP99Microseconds = p99;
+    if (BaselineP99Microseconds > 0)
+        state.counters["p99_vs_baseline"] = p99 / BaselineP99Microseconds;
+}
+BENCHMARK(BM_DeviceMoveToWindowBelow)
+    ->Arg(static_cast<int>(TDeviceMoveMode::Baseline))
+    ->Arg(static_cast<int>(TDeviceMoveMode::Warp))
+    ->Arg(static_cast<int>(TDeviceMoveMode::Held))
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(1000);
 
 } // namespace
 

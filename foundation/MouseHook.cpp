@@ -25,10 +25,11 @@ void TMouseHook::SetActive(bool value) {
 void TMouseHook::Install() {
     if (FHookHandle)
         return;
-    FHookHandle =
-        platform::StartMouseWatcher([this](platform::TMouseWatchEvent event, int& x, int& y) {
+    FHookHandle = platform::StartMouseWatcher(
+        [this](platform::TMouseWatchEvent event, int& x, int& y) {
             return LowLevelMouseProc(event, x, y);
-        });
+        },
+        [this] { return HoldsStroke(); });
 }
 
 void TMouseHook::Uninstall() {
@@ -41,6 +42,18 @@ bool TMouseHook::LowLevelMouseProc(platform::TMouseWatchEvent event, int& X, int
     // is told on standard error and the hook goes on with the next event.
     try {
         return CallHandler(event, X, Y);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    } catch (...) {
+        std::fputs("Unknown exception in a mouse hook handler\n", stderr);
+    }
+    return false;
+}
+
+bool TMouseHook::HoldsStroke() {
+    // Like the handlers, a failing query is told and goes no further: the stroke is not held.
+    try {
+        return OnHoldStroke && OnHoldStroke(this);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
     } catch (...) {

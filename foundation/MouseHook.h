@@ -22,6 +22,8 @@ using TMouseHookButtonEvent =
     std::function<void(TMouseHook* sender, TMouseButton button, TShiftState shift, int& X, int& Y)>;
 using TMouseHookMoveEvent =
     std::function<void(TMouseHook* sender, TShiftState shift, int& X, int& Y)>;
+// Asked right after OnLButtonDown: true holds the stroke that the press begins.
+using TMouseHookHoldQuery = std::function<bool(TMouseHook* sender)>;
 
 class TMouseHook {
 public:
@@ -50,11 +52,17 @@ public:
     TMouseHookButtonEvent OnLButtonUp;
     TMouseHookButtonEvent OnLButtonDown;
     TMouseHookMoveEvent OnMouseMove;
+    // Whether the stroke that a left press begins is to be held: until its release, the
+    // other programs then receive its moves only where OnMouseMove puts them, never first
+    // where the mouse went (where the desktop allows it, see platform/MouseWatcher.h).
+    // Unset, no stroke is held: a changed move is put right after the fact.
+    TMouseHookHoldQuery OnHoldStroke;
 
 private:
     // Calls the handler for one event; true when it changed the position.
     bool LowLevelMouseProc(platform::TMouseWatchEvent event, int& X, int& Y);
     bool CallHandler(platform::TMouseWatchEvent event, int& X, int& Y);
+    bool HoldsStroke();
 
     std::unique_ptr<platform::MouseWatcher> FHookHandle;
 };

@@ -16,18 +16,29 @@ enum class TMouseWatchEvent { Move, LeftDown, LeftUp };
 
 // Called on the GUI thread for every pointer move and every press and release of the
 // left button (after the user's button mapping), with the pointer's screen position.
-// Returning true asks for the pointer to be moved to (x, y) at once.
+// Each move is reported on its own, in the order the moves were made. Returning true
+// asks for the pointer to be moved to (x, y) at once.
 using TMouseWatchHandler = std::function<bool(TMouseWatchEvent event, int& x, int& y)>;
 
-// An active watch; destroying it stops the watch. Safe to destroy from inside its
-// own handler.
+// Asked right after a left press has been reported: true holds the stroke that the press
+// begins. Until its release the other programs then see the stroke's moves only where
+// the handler puts them, not first where the mouse went (as far as the platform allows:
+// on X11 for strokes of a mouse or touchpad, see MouseWatcher_x11.cpp). A press on one of
+// this program's own windows begins a stroke of that window: it is never held, and the
+// handler's changes to its press, moves and release are not applied.
+using TMouseWatchHoldQuery = std::function<bool()>;
+
+// An active watch; destroying it stops the watch (and gives a held stroke back to the
+// platform). Safe to destroy from inside its own handler.
 class MouseWatcher {
 public:
     virtual ~MouseWatcher() = default;
 };
 
 // Starts watching, or returns null when this desktop offers no way to do so; the
-// first refusal of a run is explained once on standard error.
-std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler handler);
+// first refusal of a run is explained once on standard error. Without holdStroke no
+// stroke is held.
+std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler handler,
+                                                TMouseWatchHoldQuery holdStroke = {});
 
 } // namespace platform

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler) {
+std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler, TMouseWatchHoldQuery) {
     static bool told = false;
     if (!told) {
         told = true;

@@ -27,6 +27,11 @@ void TFakeInput::MoveTo(QPoint screenPos) {
     XSync(FDisplay, False);
 }
 
+void TFakeInput::MoveBy(int dx, int dy) {
+    XTestFakeRelativeMotionEvent(FDisplay, dx, dy, CurrentTime);
+    XFlush(FDisplay);
+}
+
 void TFakeInput::Press(unsigned button) {
     XTestFakeButtonEvent(FDisplay, button, True, CurrentTime);
     XSync(FDisplay, False);

@@ -27,6 +27,8 @@ public:
 
     // Each returns once the server has carried the input out.
     void MoveTo(QPoint screenPos);
+    // A relative move of the XTest device, sent at once and not waited for.
+    void MoveBy(int dx, int dy);
     void Press(unsigned button);
     void Release(unsigned button);
     void Click(unsigned button);

@@ -1,0 +1,341 @@
+// Snapped strokes of the real program, as another program below the instrument receives
+// them: a recording window of another X connection lies under the program's window, and
+// "hardware" input goes through Xvfb's mouse device (XTest's own device, which the
+// program drives the pointer with, stands for remote-desktop and xdotool input).
+// Positions come from the screen the display has; nothing assumes its size.
+
+#include "support/DeviceInput.h"
+#include "support/FakeInput.h"
+#include "support/PointerRecorder.h"
+#include "support/ProgramSandbox.h"
+
+#include <QString>
+#include <QTransform>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <functional>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
+
+constexpr double kSnapGap = 2; // px: the instruments put the pointer this far outside
+constexpr double kTolerance = 1; // px: a snapped point is rounded to a pixel
+constexpr int kRulerHeight = 64;
+
+// One instrument of the settings file, in the program's window frame (which is the
+// screen's here: the window covers the desktop from (0, 0)).
+struct TInstrument {
+    QString Kind;
+    double Angle = 0;
+    double OffsetX = 0, OffsetY = 0;
+    double Width = 0, Height = 0;
+
+    // Local (the instrument's own unrotated frame) to screen. The straight ruler turns
+    // about its top-left corner, a protractor about its centre.
+    QTransform ToScreen() const {
+        const QPointF pivot = Kind == "TRectangleRuler" ? QPointF(0, 0)
+                                                        : QPointF(Width / 2, Height / 2);
+        QTransform transform;
+        transform.translate(OffsetX + pivot.x(), OffsetY + pivot.y());
+        transform.rotate(Angle);
+        transform.translate(-pivot.x(), -pivot.y());
+        return transform;
+    }
+    QPoint Screen(QPointF local) const { return ToScreen().map(local).toPoint(); }
+    QPointF Local(QPoint screen) const { return ToScreen().inverted().map(QPointF(screen)); }
+
+    // How far a screen point lies from the line or circle that snapped points keep to.
+    double OffSnapLine(QPoint screen) const {
+        const QPointF p = Local(screen);
+        if (Kind == "TRectangleRuler")
+            return std::abs(p.y() + kSnapGap); // the top edge's
+        return std::abs(std::hypot(p.x() - Width / 2, p.y() - Height / 2) -
+                        (Width / 2 + kSnapGap));
+    }
+
+    QByteArray Settings() const {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+               "<TAppInfo MouseSnap=\"1\" Transparent=\"255\">\r\n"
+               "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
+               "  <RulerObjectList>\r\n    <Items>\r\n      <" +
+               Kind.toUtf8() + " Angle=\"" + QByteArray::number(Angle) + "\" Height=\"" +
+               QByteArray::number(Height) + "\" OffsetX=\"" + QByteArray::number(OffsetX) +
+               "\" OffsetY=\"" + QByteArray::number(OffsetY) + "\" Selected=\"1\" Width=\"" +
+               QByteArray::number(Width) + "\"/>\r\n    </Items>\r\n  </RulerObjectList>\r\n"
+               "</TAppInfo>\r\n";
+    }
+};
+
+// A point between the first left press and its release, and those two, as recorded.
+struct TStrokeRecord {
+    bool Complete = false;
+    QPoint Press;
+    std::vector<QPoint> Moves;
+    QPoint Release;
+};
+
+TStrokeRecord StrokeOf(const std::vector<TPointerRecord>& records) {
+    TStrokeRecord stroke;
+    bool pressed = false;
+    for (const TPointerRecord& record : records) {
+        if (record.Kind == TPointerRecord::Press && record.Button == 1 && !pressed) {
+            pressed = true;
+            stroke.Press = record.At;
+        } else if (pressed && record.Kind == TPointerRecord::Motion) {
+            stroke.Moves.push_back(record.At);
+        } else if (pressed && record.Kind == TPointerRecord::Release && record.Button == 1) {
+            stroke.Release = record.At;
+            stroke.Complete = true;
+            break;
+        }
+    }
+    return stroke;
+}
+
+bool Until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+class SnappedStroke : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!device.Available())
+            GTEST_SKIP() << "this display has no Xvfb mouse to send device input through";
+        screen = device.ScreenSize();
+    }
+
+    // Placed on whole pixels, as dragging places an instrument.
+    TInstrument StraightRuler(double angle) const {
+        return {"TRectangleRuler", angle, std::round(screen.width() / 4.0),
+                std::round(screen.height() / 3.0), std::min(500.0, screen.width() / 2.0),
+                kRulerHeight};
+    }
+
+    TInstrument Protractor() const {
+        const double side = std::min(400.0, screen.height() / 2.0);
+        return {"TProtractorRuler360", 0, std::round(screen.width() / 2.0 - side / 2),
+                std::round(screen.height() / 2.0 - side / 2), side, side};
+    }
+
+    // The recording window first, then the program above it.
+    void Start(const TInstrument& instrument) {
+        recorder = std::make_unique<TPointerRecorder>(QRect(QPoint(0, 0), screen));
+        sandbox.WriteSettings(instrument.Settings());
+        sandbox.Start();
+        ASSERT_NE(sandbox.WaitForWindow(), 0u) << "the program showed no window";
+        std::this_thread::sleep_for(1500ms);
+    }
+
+    bool Floating() { return device.Attachment() == 0; }
+
+    // Brings the pointer to 'at' and presses the device's left button there; with
+    // 'held', waits until the program has taken the device (a hand's first move comes
+    // milliseconds after its press; the program takes it well within one).
+    QPoint PressAt(QPoint at, bool held = true) {
+        input.MoveTo(at);
+        std::this_thread::sleep_for(50ms);
+        const QPoint pressed = input.PointerPosition();
+        device.Press(1);
+        device.Sync();
+        if (held)
+            EXPECT_TRUE(Until([&] { return Floating(); }, 2s)) << "the program took the mouse";
+        return pressed;
+    }
+
+    void ReleaseAndRecord(TStrokeRecord& stroke) {
+        device.Release(1);
+        device.Sync();
+        EXPECT_TRUE(Until([&] { return !Floating(); }, 2s)) << "the mouse went back";
+        EXPECT_TRUE(recorder->WaitUntil(
+            [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
+        stroke = StrokeOf(recorder->Records());
+    }
+
+    // Moves along the instrument's direction 'along' (screen), with a hand's wobble of
+    // up to 2 px across it.
+    void WobblyStroke(QPointF along, int steps) {
+        const int wobble[] = {1, -1, 2, 0, -2, 1, -1, 0};
+        const QPointF across(-along.y(), along.x());
+        QPointF wanted;
+        QPoint sent;
+        for (int step = 0; step < steps; ++step) {
+            wanted += 3 * along + wobble[step % std::size(wobble)] * across;
+            const QPoint next = wanted.toPoint();
+            device.MoveBy(next.x() - sent.x(), next.y() - sent.y());
+            sent = next;
+            std::this_thread::sleep_for(2ms);
+        }
+        device.Sync();
+    }
+
+    void ExpectOnSnapLine(const TInstrument& instrument, const TStrokeRecord& stroke,
+                          QPoint pressedAt) {
+        ASSERT_TRUE(stroke.Complete);
+        EXPECT_EQ(stroke.Press, pressedAt) << "the press is never moved";
+        EXPECT_GE(stroke.Moves.size(), 20u);
+        int offLine = 0;
+        for (const QPoint& move : stroke.Moves)
+            if (instrument.OffSnapLine(move) > kTolerance) {
+                ++offLine;
+                ADD_FAILURE() << "a move at (" << move.x() << ", " << move.y() << ") lies "
+                              << instrument.OffSnapLine(move) << " px off the snap line";
+            }
+        RecordProperty("moves_off_the_snap_line", offLine);
+        EXPECT_LE(instrument.OffSnapLine(stroke.Release), kTolerance) << "the release too";
+    }
+
+    void StrokeAlong(const TInstrument& instrument, QPointF startLocal, QPointF along) {
+        Start(instrument);
+        const QPoint pressed = PressAt(instrument.Screen(startLocal));
+        WobblyStroke(along, 40);
+        TStrokeRecord stroke;
+        ReleaseAndRecord(stroke);
+        ExpectOnSnapLine(instrument, stroke, pressed);
+    }
+
+    // 100 moves of 'step' at 1 kHz from 2 px above the straight ruler's top edge, through
+    // the given input; the pointer ends the full way along the top edge.
+    void FastStroke(QPoint step, const std::function<void(QPoint)>& moveBy,
+                    const std::function<void(bool)>& button, bool held) {
+        const TInstrument ruler = StraightRuler(0);
+        Start(ruler);
+        const QPoint from = ruler.Screen({50, -kSnapGap});
+        input.MoveTo(from);
+        std::this_thread::sleep_for(50ms);
+        button(true);
+        if (held)
+            ASSERT_TRUE(Until([&] { return Floating(); }, 2s));
+        else
+            std::this_thread::sleep_for(50ms);
+        auto next = std::chrono::steady_clock::now();
+        for (int move = 0; move < 100; ++move) {
+            moveBy(step);
+            next += 1ms;
+            std::this_thread::sleep_until(next);
+        }
+        const QPoint end(from.x() + 100 * step.x(), from.y());
+        EXPECT_TRUE(Until([&] { return input.PointerPosition() == end; }, 2s))
+            << "ended at (" << input.PointerPosition().x() << ", " << input.PointerPosition().y()
+            << "), not (" << end.x() << ", " << end.y() << ")";
+        button(false);
+        ASSERT_TRUE(recorder->WaitUntil(
+            [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
+        const TStrokeRecord stroke = StrokeOf(recorder->Records());
+        EXPECT_NEAR(stroke.Release.x(), end.x(), 1);
+        EXPECT_NEAR(stroke.Release.y(), end.y(), 1);
+        // On the way the window below may see an unsnapped move (not held), but never one
+        // past the ruler's middle, where the bottom edge would take it.
+        for (const QPoint& move : stroke.Moves)
+            EXPECT_LT(ruler.Local(move).y(), kRulerHeight / 2.0)
+                << "at (" << move.x() << ", " << move.y() << ")";
+    }
+
+    TDeviceInput device;
+    TFakeInput input;
+    QSize screen;
+    TProgramSandbox sandbox{Program};
+    std::unique_ptr<TPointerRecorder> recorder;
+};
+
+TEST_F(SnappedStroke, AlongTheStraightRulerTheWindowBelowGetsOnlyPointsOnTheEdge) {
+    StrokeAlong(StraightRuler(0), {100, -kSnapGap}, {1, 0});
+}
+
+TEST_F(SnappedStroke, AlongATurnedStraightRulerTheWindowBelowGetsOnlyPointsOnTheEdge) {
+    const double angle = 30;
+    const double radians = angle * M_PI / 180;
+    StrokeAlong(StraightRuler(angle), {100, -kSnapGap}, {std::cos(radians), std::sin(radians)});
+}
+
+TEST_F(SnappedStroke, AroundTheProtractorTheWindowBelowGetsOnlyPointsOnTheCircle) {
+    const TInstrument protractor = Protractor();
+    // From the top of the circle, to the right: the circle bends the stroke down.
+    StrokeAlong(protractor, {protractor.Width / 2, -kSnapGap}, {1, 0});
+}
+
+TEST_F(SnappedStroke, AFastStrokeOfTheMouseTravelsItsFullLengthAlongTheEdge) {
+    for (const QPoint step : {QPoint(3, 1), QPoint(3, 2)}) {
+        SCOPED_TRACE(testing::Message() << "steps of (" << step.x() << ", " << step.y() << ")");
+        FastStroke(
+            step, [&](QPoint by) { device.MoveBy(by.x(), by.y()); },
+            [&](bool press) { press ? device.Press(1) : device.Release(1); }, true);
+        sandbox.Terminate();
+        sandbox.WaitForExit();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST_F(SnappedStroke, AFastStrokeOfXTestInputTravelsItsFullLengthAlongTheEdge) {
+    for (const QPoint step : {QPoint(3, 1), QPoint(3, 2)}) {
+        SCOPED_TRACE(testing::Message() << "steps of (" << step.x() << ", " << step.y() << ")");
+        FastStroke(
+            step, [&](QPoint by) { input.MoveBy(by.x(), by.y()); },
+            [&](bool press) { press ? input.Press(1) : input.Release(1); }, false);
+        EXPECT_FALSE(Floating()) << "XTest input is never held";
+        sandbox.Terminate();
+        sandbox.WaitForExit();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    // 4 px inside the top edge: near the edge, but on the body. Coming there the pointer is
+    // pulled onto the edge; a move of more than 8 px along it lets it go again.
+    input.MoveTo(ruler.Screen({100, 4}));
+    std::this_thread::sleep_for(50ms);
+    const QPoint onBand = ruler.Screen({120, 4});
+    ASSERT_EQ(PressAt(onBand, false), onBand);
+    WobblyStroke({1, 0}, 10);
+    EXPECT_FALSE(Floating()) << "a drag of the instrument is the program's own";
+    const QPoint moved = input.PointerPosition();
+    device.Release(1);
+    device.Sync();
+    std::this_thread::sleep_for(1s); // the program's turn to handle the drag
+    sandbox.Terminate();
+    ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
+    // The drag took the ruler exactly the pointer's way, unsnapped.
+    const QByteArray settings = sandbox.ReadSettings();
+    const QPoint expected = moved - onBand +
+                            QPoint(static_cast<int>(ruler.OffsetX), static_cast<int>(ruler.OffsetY));
+    EXPECT_TRUE(settings.contains("OffsetX=\"" + QByteArray::number(expected.x()) + "\"")) << settings.toStdString();
+    EXPECT_TRUE(settings.contains("OffsetY=\"" + QByteArray::number(expected.y()) + "\"")) << settings.toStdString();
+}
+
+TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    PressAt(ruler.Screen({100, -kSnapGap}));
+    WobblyStroke({1, 0}, 10);
+    ASSERT_TRUE(Floating());
+    ::kill(static_cast<pid_t>(sandbox.Pid()), SIGKILL);
+    EXPECT_TRUE(Until([&] { return !Floating(); }, 5s)) << "the server gives the mouse back";
+
+    const QPoint before = device.PointerPosition();
+    device.MoveBy(10, 5);
+    device.Sync();
+    EXPECT_TRUE(Until([&] { return device.PointerPosition() == before + QPoint(10, 5); }, 2s));
+    // The button is still held; its release reaches the window below.
+    device.Release(1);
+    device.Sync();
+    EXPECT_TRUE(recorder->WaitUntil(
+        [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
+}
+
+} // namespace
