@@ -227,18 +227,26 @@ private:
                     return;
                 continue;
             }
+            int askedMoves = 0;
             for (size_t i = 0; i < events.size(); ++i) {
-                if (i + 1 < events.size() && IsAskedMoveBefore(events[i], events[i + 1]))
+                ++askedMoves;
+                const bool last = i + 1 == events.size();
+                if (!last && IsAskedMoveBefore(events[i], events[i + 1]))
                     continue;
+                FAskedMovesInRun = std::exchange(askedMoves, 0);
+                FLastOfBatch = last;
                 if (!Dispatch(events[i]) || !*alive)
                     return;
             }
         }
     }
 
-    std::vector<TInputEvent> TakeQueuedEvents() {
-        std::vector<TInputEvent> events;
-        while (XPending(FDisplay.get()) > 0) {
+    // The events put back by OnAskedMoves first, then those that Xlib has read; with
+    // `fromSocket`, also those that have reached our socket since.
+    std::vector<TInputEvent> TakeQueuedEvents(bool fromSocket = true) {
+        std::vector<TInputEvent> events = std::exchange(FBacklog, {});
+        Display* connection = FDisplay.get();
+        while ((fromSocket ? XPending(connection) : XEventsQueued(connection, QueuedAlready)) > 0) {
             XEvent event;
             XNextEvent(FDisplay.get(), &event);
             if (event.type == MappingNotify) {
@@ -261,13 +269,16 @@ private:
     // values need not be deltas), followed by another such move of the same device. The
     // server's answer for the first would already include the second, so the first is
     // not asked for on its own: when the program falls behind, it catches up with one
-    // round trip instead of one per move. Moves of mice and touchpads are never skipped.
+    // round trip instead of one per move, and the way the run came is cut into as many
+    // equal moves as it had (see OnAskedMoves). Moves of mice and touchpads are never
+    // skipped.
     bool IsAskedMoveBefore(const TInputEvent& move, const TInputEvent& next) {
-        if (FStroke.Grab || move.type != XI_RawMotion || next.type != XI_RawMotion ||
-            move.device != FCorePointer || next.device != FCorePointer ||
-            move.source != next.source)
-            return false;
-        return !MovesByDeltas(move.source);
+        return IsAskedMoveOf(move, move.source) && IsAskedMoveOf(next, move.source);
+    }
+
+    bool IsAskedMoveOf(const TInputEvent& input, int source) {
+        return !FStroke.Grab && input.type == XI_RawMotion && input.device == FCorePointer &&
+               input.source == source && !MovesByDeltas(source);
     }
 
     // With nothing left to read, the server's position is the one that every event
@@ -336,9 +347,53 @@ private:
             Follow(input.dx, input.dy);
             return Report(TMouseWatchEvent::Move, TPositionSource::Followed);
         }
-        if (!TakeServerPosition())
+        return OnAskedMoves(FAskedMovesInRun, input.source);
+    }
+
+    // Moves of a device whose position is asked of the server, `count` of them in a run
+    // that we read only once they had all been made. Reported as one move, the run's whole
+    // way would be judged at its end, and a fast stroke along an edge could end up beyond
+    // the instrument's middle and be pulled onto its other edge. So the way from the last
+    // position we know is cut into `count` equal moves, each reported in turn as if it
+    // had come on its own; the pointer is moved by each change, which keeps what the
+    // server applies meanwhile.
+    bool OnAskedMoves(int count, int source) {
+        if (!FPointerKnown) {
+            if (!TakeServerPosition())
+                return true;
+            return Report(TMouseWatchEvent::Move, TPositionSource::Asked);
+        }
+        // Events carry the serial of the last request the server had carried out when it
+        // made them: those with a smaller one than the question's came before the answer.
+        const unsigned long question = NextRequest(FDisplay.get());
+        QPointF at;
+        if (!AskServer(at))
             return true;
-        return Report(TMouseWatchEvent::Move, TPositionSource::Asked);
+        count += TakeAskedMovesMadeWhileAsking(source, question);
+        const QPointF step = (at - FPointer) / count;
+        for (int i = 0; i < count; ++i) {
+            FPointer += step;
+            if (!Report(TMouseWatchEvent::Move, TPositionSource::Asked))
+                return false;
+        }
+        return true;
+    }
+
+    // Xlib has read the events that came while we waited for the server's answer, and
+    // perhaps some that came after it. Moves of the same device at their head that the
+    // server made before it answered `question` are in the answer and belong to the run;
+    // the rest are put back to be dispatched in order. Only when the run ended the events
+    // read so far: otherwise older events stand in between.
+    int TakeAskedMovesMadeWhileAsking(int source, unsigned long question) {
+        if (!FLastOfBatch)
+            return 0;
+        std::vector<TInputEvent> behind = TakeQueuedEvents(false);
+        size_t moves = 0;
+        while (moves < behind.size() && behind[moves].serial < question &&
+               IsAskedMoveOf(behind[moves], source))
+            ++moves;
+        FBacklog.assign(behind.begin() + static_cast<std::ptrdiff_t>(moves), behind.end());
+        return static_cast<int>(moves);
     }
 
     bool OnRawButton(const TInputEvent& input, bool press) {
@@ -545,6 +600,9 @@ private:
     std::vector<unsigned char> FButtonMap;
     QPointF FPointer; // where the core pointer is, sub-pixel, once known
     bool FPointerKnown = false;
+    int FAskedMovesInRun = 1; // the moves that the one being dispatched stands for
+    bool FLastOfBatch = true; // it is the last of the events read so far
+    std::vector<TInputEvent> FBacklog; // read while asking, put back to be dispatched
     TStroke FStroke;
     std::unique_ptr<QSocketNotifier> FNotifier;
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);

