@@ -18,6 +18,7 @@
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLVclUtils.h"
 #include "foundation/VBCursor.h"
+#include "platform/Screen.h"
 #include "platform/TerminationSignals.h"
 #include "rulers/BaseRuler.h"
 #include "rulers/RulerConsts.h"
@@ -47,6 +48,8 @@ void FinalizeUnits() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Instruments are measured and drawn on the screen's own pixels.
+    platform::UseDevicePixels();
     TApplication application(argc, argv);
     // Logging out ends the program like closing its window, so the settings are saved.
     platform::QuitEventLoopOnTerminationSignals();
