@@ -87,9 +87,12 @@ struct TProtractorRuler::TScalePicture {
     float FontSize = 0;
     std::int32_t FontStyle = 0;
     float DpiY = 0;
-    TGPGraphicsPath Ticks;
-    TGPGraphicsPath LabelBoxes;
-    TGPGraphicsPath Labels;
+    // The rasteriser works through many small areas much faster than through one that
+    // spans the whole disc, so the ticks are kept by sectors of ten degrees and each
+    // number, and the box under it, as a path of its own.
+    std::vector<TGPGraphicsPath> Ticks;
+    std::vector<TGPGraphicsPath> LabelBoxes;
+    std::vector<TGPGraphicsPath> Labels;
 };
 
 TProtractorRuler::TProtractorRuler() {
@@ -175,8 +178,10 @@ const TProtractorRuler::TScalePicture& TProtractorRuler::ScalePicture(TGPGraphic
         const float inner = tick.Kind == TDegreeTickKind::Labelled ? innerRadius
                             : tick.Kind == TDegreeTickKind::Five   ? rim - kLongTickLength
                                                                    : rim - kShortTickLength;
-        picture->Ticks.StartFigure();
-        picture->Ticks.AddLine(static_cast<float>(rim * dx), static_cast<float>(rim * dy),
+        if (picture->Ticks.empty() || tick.Degree % kLabelStep == 0)
+            picture->Ticks.emplace_back();
+        picture->Ticks.back().StartFigure();
+        picture->Ticks.back().AddLine(static_cast<float>(rim * dx), static_cast<float>(rim * dy),
                                static_cast<float>(inner * dx), static_cast<float>(inner * dy));
     }
 
@@ -196,14 +201,13 @@ const TProtractorRuler::TScalePicture& TProtractorRuler::ScalePicture(TGPGraphic
         TGPGraphicsPath boxPath;
         boxPath.AddRectangle(box);
         boxPath.Transform(turned);
-        picture->LabelBoxes.AddPath(boxPath, false);
+        picture->LabelBoxes.push_back(std::move(boxPath));
         TGPGraphicsPath text;
         text.AddString(tick.Label, font, TGPPointF(box.X, box.Y), &format, dpiY);
-        text.Transform(turned);
-        picture->Labels.AddPath(text, false);
+        // Glyph outlines are curves; split once here, not on every paint.
+        text.Flatten(&turned);
+        picture->Labels.push_back(std::move(text));
     }
-    // Glyph outlines are curves; split once here, not on every paint.
-    picture->Labels.Flatten();
     FScalePicture = std::move(picture);
     return *FScalePicture;
 }
@@ -227,9 +231,13 @@ void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     const TScalePicture& picture = ScalePicture(graphics);
     const TGraphicsState state = graphics.Save();
     graphics.TranslateTransform(Width / 2, Height / 2, TMatrixOrder::Prepend);
-    graphics.DrawPath(*Pen, picture.Ticks);
-    graphics.FillPath(*Brush, picture.LabelBoxes);
-    graphics.FillPath(Font->Brush()->GetBrush(), picture.Labels);
+    for (const TGPGraphicsPath& sector : picture.Ticks)
+        graphics.DrawPath(*Pen, sector);
+    for (const TGPGraphicsPath& box : picture.LabelBoxes)
+        graphics.FillPath(*Brush, box);
+    const TGPBrush& textBrush = Font->Brush()->GetBrush();
+    for (const TGPGraphicsPath& label : picture.Labels)
+        graphics.FillPath(textBrush, label);
     graphics.Restore(state);
 }
 
