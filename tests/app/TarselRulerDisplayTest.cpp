@@ -176,7 +176,10 @@ TEST_F(TarselRuler, CoversTheScreenAndOnlyTheInstrumentTakesClicks) {
     Start();
     const QString geometry = xdo::Output({"getwindowgeometry", QString::number(window)});
     EXPECT_TRUE(geometry.contains("Position: 0,0")) << geometry.toStdString();
-    EXPECT_TRUE(geometry.contains("Geometry: 1920x1080")) << geometry.toStdString();
+    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_TRUE(geometry.contains(
+        QString("Geometry: %1x%2").arg(screenSize.width()).arg(screenSize.height())))
+        << geometry.toStdString();
 
     const QImage screen = GrabScreen();
     SaveArtifact(screen, "StraightRuler.png");
