@@ -136,8 +136,8 @@ TFont::TFont() {
     // desktop's resolution, so its size in points stays what it was made as.
     if (QApplication::instance())
         PixelsPerInch_ = platform::PixelsPerInch();
-    Height_ = -static_cast<int>(std::lround(double(kDesignedHeight) * PixelsPerInch_ /
-                                            kDesignedPixelsPerInch));
+    Height_ = static_cast<int>(
+        std::lround(double(kDesignedHeight) * PixelsPerInch_ / kDesignedPixelsPerInch));
 }
 
 void TFont::SetName(const std::string& name) {
