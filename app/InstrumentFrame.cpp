@@ -34,7 +34,7 @@ QRect TInstrumentFrame::Update(TBaseRuler& ruler, const TFont& font) {
         FOrigin += anchor - FAnchor;
         FAnchor = anchor;
     } else {
-        Render(ruler, font);
+        Render(ruler);
     }
     return Bounds();
 }
@@ -45,7 +45,7 @@ void TInstrumentFrame::Clear() {
     FLook = TLook();
 }
 
-void TInstrumentFrame::Render(TBaseRuler& ruler, const TFont& /*font*/) {
+void TInstrumentFrame::Render(TBaseRuler& ruler) {
     // Whole pixels around the painted area; a degenerate placement (an offset no
     // screen reaches) gives an empty picture rather than a huge one.
     const TGPRectF paint = ruler.GetPaintBounds();

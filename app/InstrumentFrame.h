@@ -46,13 +46,13 @@ private:
     static TLook LookOf(const TBaseRuler& ruler);
     // The whole-pixel part of the instrument's offsets.
     static QPoint AnchorOf(const TBaseRuler& ruler);
-    void Render(TBaseRuler& ruler, const TFont& font);
+    void Render(TBaseRuler& ruler);
 
     TLook FLook;
-    QPoint FAnchor;       // AnchorOf the instrument when it was drawn or last moved
-    QPoint FOrigin;       // the picture's top-left corner, window pixels
-    QImage FPicture;      // premultiplied ARGB, the size of the bounding box
-    QRegion FShape;       // covered pixels, picture coordinates
+    QPoint FAnchor;  // AnchorOf the instrument when it was drawn or last moved
+    QPoint FOrigin;  // the picture's top-left corner, window pixels
+    QImage FPicture; // premultiplied ARGB, the size of the bounding box
+    QRegion FShape;  // covered pixels, picture coordinates
 };
 
 // The pixels of image whose alpha is above zero, as rectangles in image coordinates.

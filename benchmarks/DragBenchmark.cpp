@@ -31,7 +31,11 @@
 
 namespace {
 
-const QString kProgram = TARSEL_PROGRAM;
+// The program measured: the one built beside the benchmark, or another build (a
+// baseline to compare with) named by TARSEL_PROGRAM.
+const QString kProgram = qEnvironmentVariableIsSet("TARSEL_PROGRAM")
+                             ? qEnvironmentVariable("TARSEL_PROGRAM")
+                             : QStringLiteral(TARSEL_PROGRAM);
 constexpr float kAngle = 15.0f;
 constexpr int kWarmUpSteps = 20;
 constexpr int kSteps = 300;

@@ -21,7 +21,11 @@
 
 namespace {
 
-const QString kProgram = TARSEL_PROGRAM;
+// The program measured: the one built beside the benchmark, or another build (a
+// baseline to compare with) named by TARSEL_PROGRAM.
+const QString kProgram = qEnvironmentVariableIsSet("TARSEL_PROGRAM")
+                             ? qEnvironmentVariable("TARSEL_PROGRAM")
+                             : QStringLiteral(TARSEL_PROGRAM);
 const QString kBareWindow = TARSEL_BARE_WINDOW;
 // The straight ruler of the settings below (and the bare window's rectangle) covers
 // this screen point.
