@@ -149,7 +149,7 @@ void TCheckForUpdateForm::ProcessReply(const std::string& reply) {
         break;
     case TUpdateReplyKind::Message:
         if (!answer.Text.empty() && !Silent)
-            TSLVclfn::ShowPrompt(answer.Text);
+            TSLVclfn::ShowPrompt(ShownUpdateMessage(answer.Text));
         break;
     }
 }

@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -16,15 +17,31 @@ constexpr long kLastSuccessStatus = 299;
 using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using CurlHeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
+constexpr const char* kBodyTooLongFmt = "The reply is longer than %zu bytes";
+
 struct TReplyParts {
+    std::size_t MaxBody = 0;
     std::string Body;
     std::string StatusLine;  // the last one, after redirects: "HTTP/1.1 404 Not Found"
     std::string ContentType; // value of the last Content-Type header, as sent
+    bool TooLong = false;
 };
 
-size_t AppendBody(char* data, size_t size, size_t count, void* user) {
-    static_cast<TReplyParts*>(user)->Body.append(data, size * count);
-    return size * count;
+// The callbacks run inside libcurl: no exception may leave them. A size short of what
+// was given makes libcurl end the transfer with an error.
+size_t AppendBody(char* data, size_t size, size_t count, void* user) noexcept {
+    auto* parts = static_cast<TReplyParts*>(user);
+    const size_t length = size * count;
+    if (length > parts->MaxBody - parts->Body.size()) {
+        parts->TooLong = true;
+        return 0;
+    }
+    try {
+        parts->Body.append(data, length);
+    } catch (...) {
+        return 0;
+    }
+    return length;
 }
 
 std::string TrimLineEnd(std::string line) {
@@ -38,14 +55,18 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
         QByteArray::fromStdString(prefix).toLower());
 }
 
-size_t ReadHeaderLine(char* data, size_t size, size_t count, void* user) {
+size_t ReadHeaderLine(char* data, size_t size, size_t count, void* user) noexcept {
     auto* parts = static_cast<TReplyParts*>(user);
-    const std::string line = TrimLineEnd(std::string(data, size * count));
-    if (line.rfind("HTTP/", 0) == 0) {
-        parts->StatusLine = line;
-        parts->ContentType.clear(); // a new reply (after a redirect) starts here
-    } else if (StartsWithNoCase(line, "content-type:")) {
-        parts->ContentType = line.substr(line.find(':') + 1);
+    try {
+        const std::string line = TrimLineEnd(std::string(data, size * count));
+        if (line.rfind("HTTP/", 0) == 0) {
+            parts->StatusLine = line;
+            parts->ContentType.clear(); // a new reply (after a redirect) starts here
+        } else if (StartsWithNoCase(line, "content-type:")) {
+            parts->ContentType = line.substr(line.find(':') + 1);
+        }
+    } catch (...) {
+        return 0;
     }
     return size * count;
 }
@@ -105,6 +126,7 @@ std::string THttpClient::Get(const std::string& url) const {
         throw EHttpError("Out of memory");
 
     TReplyParts parts;
+    parts.MaxBody = FSettings.MaxBodyBytes;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -115,9 +137,15 @@ std::string THttpClient::Get(const std::string& url) const {
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(h, CURLOPT_USERAGENT, FSettings.UserAgent.c_str());
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
-                     static_cast<long>(FSettings.ConnectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(FSettings.TotalTimeout.count()));
+    // The total bounds everything from resolving the name to the last byte; a connect
+    // time-out longer than the total would never count.
+    const auto total = std::max<long>(1, static_cast<long>(FSettings.TotalTimeout.count()));
+    const auto connect =
+        std::clamp<long>(static_cast<long>(FSettings.ConnectTimeout.count()), 1, total);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, connect);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, total);
+    // A length announced in advance fails the request before any of the body arrives.
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(FSettings.MaxBodyBytes));
     // No signals: the program has other timers, and a time-out must not need SIGALRM.
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &AppendBody);
@@ -125,7 +153,10 @@ std::string THttpClient::Get(const std::string& url) const {
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ReadHeaderLine);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &parts);
 
-    Check(curl_easy_perform(h), errorBuffer);
+    const CURLcode result = curl_easy_perform(h);
+    if (parts.TooLong || result == CURLE_FILESIZE_EXCEEDED)
+        throw EHttpError(FormatMessage(kBodyTooLongFmt, FSettings.MaxBodyBytes));
+    Check(result, errorBuffer);
 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);

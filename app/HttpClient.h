@@ -5,13 +5,19 @@
 #include "foundation/Exceptions.h"
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 
-// What the request sends and how long it may take. The defaults keep a dead or
-// unreachable server from freezing the (single-threaded) program for long.
+// What the request sends, how long it may take and how much it may receive. The defaults
+// keep a dead, slow or hostile server from freezing the (single-threaded) program for long
+// or filling its memory: TotalTimeout bounds the whole request, connecting included.
 struct THttpClientSettings {
+    static constexpr std::size_t DefaultMaxBodyBytes = 64 * 1024;
+
     std::chrono::milliseconds ConnectTimeout{std::chrono::seconds(5)};
     std::chrono::milliseconds TotalTimeout{std::chrono::seconds(15)};
+    // A longer reply body fails the request as soon as it is known to be longer.
+    std::size_t MaxBodyBytes = DefaultMaxBodyBytes;
     // The update service has always been sent these two headers and may rely on them.
     std::string UserAgent = "Mozilla/3.0 (compatible; Indy Library)";
     std::string Accept = "text/html, */*";
@@ -30,7 +36,8 @@ public:
     // GETs url (http:// or https:// only; redirects are followed within those two)
     // and returns the body as UTF-8. A body in another character set, named by the
     // reply or else taken to be the Chinese ANSI code page (GB18030 covers it), is
-    // converted. Only a 2xx status counts as a reply; anything else throws EHttpError.
+    // converted. Only a 2xx status counts as a reply; anything else, and a body longer than
+    // MaxBodyBytes, throws EHttpError.
     std::string Get(const std::string& url) const;
 
     const THttpClientSettings& Settings() const { return FSettings; }

@@ -20,8 +20,23 @@ TUpdateReply ParseUpdateReply(const std::string& reply) {
 }
 
 bool IsWebAddress(const std::string& address) {
+    if (address.size() > MaxDownloadAddressBytes)
+        return false;
     const QUrl url(QString::fromStdString(address), QUrl::TolerantMode);
     // QUrl folds the scheme to lower case, so "HTTP://" counts as well.
     return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") &&
            !url.host().isEmpty();
+}
+
+std::string ShownUpdateMessage(const std::string& message) {
+    constexpr std::string_view kEllipsis = "\u2026";
+    std::size_t end = 0;
+    for (std::size_t chars = 0; end < message.size(); ++chars) {
+        if (chars == MaxUpdateMessageChars)
+            return message.substr(0, end).append(kEllipsis);
+        ++end;
+        while (end < message.size() && (static_cast<unsigned char>(message[end]) & 0xC0) == 0x80)
+            ++end;
+    }
+    return message;
 }

@@ -166,7 +166,7 @@ int Wave(int i) {
 
 void BM_Drag(benchmark::State& state, const TInstrument* instrument, QSize size, bool rotate) {
     TPrivateXServer& server = ServerOf(size);
-    TXClient x(server.DisplayName());
+    TXClient x(server.Display());
     for (auto _ : state) {
         QTemporaryDir folder;
         const QString program = folder.filePath("TarselRuler");
@@ -178,7 +178,7 @@ void BM_Drag(benchmark::State& state, const TInstrument* instrument, QSize size,
 
         QProcess run;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", server.DisplayName());
+        env.insert("DISPLAY", server.Display());
         env.insert("QT_QPA_PLATFORM", "xcb");
         run.setProcessEnvironment(env);
         run.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -7,13 +7,10 @@
 #include "platform/ProgramFile.h"
 
 #include <QString>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr const char* kLanguageIndex = "../Languages/Language.ini";
@@ -87,57 +84,18 @@ void SetupTranslator(const std::string& programFile) {
 
 namespace {
 constexpr const char* kSettingsExtension = ".ini";
-constexpr const char* kTemporarySuffix = ".tmp";
-constexpr mode_t kNewFileMode = 0666; // narrowed by the umask
-constexpr const char* kReplaceErrorFmt = "Cannot write file \"%s\". %s";
+constexpr const char* kUnreadFileSuffix = ".bad";
 
-[[noreturn]] void FailReplacing(const std::string& fileName, int error) {
-    throw EFCreateError(FormatMessage(kReplaceErrorFmt, fileName.c_str(), std::strerror(error)));
-}
-
-// Writes text to a new file beside fileName, flushes it to the disk and renames it over
-// fileName. Until the rename the old file is untouched; a read-only old file is kept.
-void ReplaceFile(std::string fileName, const std::string& text) {
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(fileName, ignored)) {
-        const auto target = std::filesystem::canonical(fileName, ignored);
-        if (!target.empty())
-            fileName = target.string(); // replace the file the link points at, keep the link
-    }
-    struct stat old {};
-    const bool hadFile = ::stat(fileName.c_str(), &old) == 0;
-    if (hadFile && ::access(fileName.c_str(), W_OK) != 0)
-        FailReplacing(fileName, errno);
-
-    const std::string temporary = fileName + "." + std::to_string(::getpid()) + kTemporarySuffix;
-    ::unlink(temporary.c_str()); // a leftover of a run that was killed while saving
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-    if (fd < 0)
-        FailReplacing(fileName, errno);
-    int error = 0;
-    if (hadFile && ::fchmod(fd, old.st_mode & 07777) != 0)
-        error = errno;
-    for (std::size_t written = 0; error == 0 && written < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            error = n < 0 ? errno : EIO;
-        else
-            written += static_cast<std::size_t>(n);
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), fileName.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        FailReplacing(fileName, error);
-    }
+std::optional<std::string> ReadWholeFile(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in.is_open())
+        return std::nullopt;
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 } // namespace
+
+TBaseAppInfo::TBaseAppInfo()
+    : FFileName(ChangeFileExt(TSLSysfn::GetModuleFileName(), kSettingsExtension)) {}
 
 const TClassInfo& TBaseAppInfo::StaticClassInfo() {
     static const TClassInfo info{"TBaseAppInfo", &TXmlPersistent::StaticClassInfo()};
@@ -145,14 +103,20 @@ const TClassInfo& TBaseAppInfo::StaticClassInfo() {
 }
 
 std::string TBaseAppInfo::GetFileName() const {
-    return ChangeFileExt(TSLSysfn::GetModuleFileName(), kSettingsExtension);
+    return FFileName;
 }
 
 void TBaseAppInfo::Load() {
     try {
         const std::string fileName = GetFileName();
-        if (std::filesystem::exists(fileName))
+        if (!std::filesystem::exists(fileName))
+            return;
+        try {
             LoadFromFile(fileName);
+        } catch (...) {
+            // The file itself is kept for the user to mend (see Save).
+            FUnreadFile = ReadWholeFile(fileName);
+        }
     } catch (...) {
         // Settings never stop the program: what was read stays, the rest keeps its defaults.
     }
@@ -162,7 +126,12 @@ void TBaseAppInfo::Save() {
     try {
         std::ostringstream text;
         SaveToStream(text);
-        ReplaceFile(GetFileName(), text.str());
+        const std::string fileName = GetFileName();
+        if (FUnreadFile) {
+            ReplaceFileContent(fileName + kUnreadFileSuffix, *FUnreadFile);
+            FUnreadFile.reset();
+        }
+        ReplaceFileContent(fileName, text.str());
     } catch (...) {
         // A settings file that cannot be written is dropped without a message.
     }

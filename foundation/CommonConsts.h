@@ -11,6 +11,7 @@
 #include "foundation/XmlPersistent.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -30,6 +31,9 @@ void SetupTranslator(const std::string& programFile);
 // neither step ever disturbs the program: every error is dropped.
 class TBaseAppInfo : public TXmlPersistent {
 public:
+    // Takes the settings file's name from the program's path as it started.
+    TBaseAppInfo();
+
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
@@ -38,12 +42,18 @@ public:
     virtual std::string GetFileName() const;
     // Reads the file when it exists; stops silently at the first error, keeping what was read.
     void Load();
-    // Writes the whole object. The new text goes to a temporary file beside the old one that
-    // then replaces it, so a failed or interrupted write never loses the previous settings.
+    // Writes the whole object; see ReplaceFileContent for how the old file is replaced. A
+    // file that the load could not read in full is first copied to the same name with
+    // ".bad" appended, so a hand-edited file with a mistake in it is never lost.
     void Save();
 
     virtual void AfterConstruction() { Load(); }
     virtual void BeforeDestruction() { Save(); }
+
+private:
+    std::string FFileName;
+    // The bytes of a file that the load stopped in, until the first save has kept them.
+    std::optional<std::string> FUnreadFile;
 };
 
 // Runs BeforeDestruction (the save) while the settings object is still whole, then frees it.

@@ -47,6 +47,10 @@ class EFOpenError : public EStreamError {
 class EFCreateError : public EStreamError {
     using EStreamError::EStreamError;
 };
+// A stream that holds fewer bytes than its content says it does ("Stream read error").
+class EReadError : public EStreamError {
+    using EStreamError::EStreamError;
+};
 // A document that the XML parser rejects.
 class EXmlParseError : public Exception {
     using Exception::Exception;

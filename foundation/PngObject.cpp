@@ -1,6 +1,7 @@
 #include "foundation/PngObject.h"
 
 #include "foundation/Exceptions.h"
+#include "platform/PictureLimits.h"
 
 #include <png.h>
 
@@ -30,9 +31,18 @@ void ReadFromMemory(png_structp png, png_bytep data, png_size_t length) {
     source->Position += length;
 }
 
+// No exception may unwind through libpng: running out of memory becomes a libpng error,
+// raised once the exception is over.
 void WriteToString(png_structp png, png_bytep data, png_size_t length) {
-    static_cast<std::string*>(png_get_io_ptr(png))
-        ->append(reinterpret_cast<const char*>(data), length);
+    bool appended = true;
+    try {
+        static_cast<std::string*>(png_get_io_ptr(png))
+            ->append(reinterpret_cast<const char*>(data), length);
+    } catch (...) {
+        appended = false;
+    }
+    if (!appended)
+        png_error(png, "out of memory");
 }
 
 void FlushNothing(png_structp) {}
@@ -112,25 +122,44 @@ TTransparencyInfo ReadTransparency(png_structp png, png_infop info) {
     return result;
 }
 
-// Decodes into 8-bit RGBA rows. False when libpng gives up.
-bool DecodePng(const std::string& bytes, int& width, int& height, std::vector<std::uint8_t>& rgba,
+// The libpng state of one decoding. It lives outside the function that calls setjmp, so
+// that a libpng error (a longjmp back into that function) skips no destructor, and it
+// frees libpng's structures on every way out, an exception of ours included.
+struct TPngReadState {
+    png_structp Png = nullptr;
+    png_infop Info = nullptr;
+    std::vector<png_bytep> Rows;
+    TReadSource Source;
+
+    ~TPngReadState() {
+        if (Png != nullptr)
+            png_destroy_read_struct(&Png, Info != nullptr ? &Info : nullptr, nullptr);
+    }
+};
+
+// Decodes into 8-bit RGBA rows. False when libpng gives up or the picture is larger than
+// a picture may be (checked from the header, before the pixels are allocated).
+bool DecodePng(TPngReadState& state, int& width, int& height, std::vector<std::uint8_t>& rgba,
                TTransparencyInfo& transparency) {
+    const std::string& bytes = *state.Source.Bytes;
     if (bytes.size() < kPngSignatureSize ||
         png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, kPngSignatureSize) != 0)
         return false;
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
-    if (png == nullptr)
+    state.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
+    if (state.Png == nullptr)
         return false;
-    png_infop info = png_create_info_struct(png);
-    TReadSource source{&bytes, 0};
-    std::vector<png_bytep> rows;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    state.Info = png_create_info_struct(state.Png);
+    if (state.Info == nullptr || setjmp(png_jmpbuf(state.Png)))
         return false;
-    }
-    png_set_read_fn(png, &source, ReadFromMemory);
+    png_structp png = state.Png;
+    png_infop info = state.Info;
+    png_set_read_fn(png, &state.Source, ReadFromMemory);
+    png_set_user_limits(png, png_uint_32(platform::kMaxPictureSide),
+                        png_uint_32(platform::kMaxPictureSide));
     png_read_info(png, info);
+    if (!platform::PictureSizeAllowed(png_get_image_width(png, info),
+                                      png_get_image_height(png, info)))
+        return false;
     transparency = ReadTransparency(png, info);
     // Every colour type becomes 8-bit RGBA: palettes and low bit depths expanded, tRNS as
     // alpha, 16 bits cut to 8, grey spread to three channels, a filler where alpha is none.
@@ -143,12 +172,11 @@ bool DecodePng(const std::string& bytes, int& width, int& height, std::vector<st
     width = static_cast<int>(png_get_image_width(png, info));
     height = static_cast<int>(png_get_image_height(png, info));
     rgba.assign(std::size_t(width) * height * kRgbaChannels, 0);
-    rows.resize(std::size_t(height));
+    state.Rows.resize(std::size_t(height));
     for (int y = 0; y < height; ++y)
-        rows[std::size_t(y)] = rgba.data() + std::size_t(y) * width * kRgbaChannels;
-    png_read_image(png, rows.data());
+        state.Rows[std::size_t(y)] = rgba.data() + std::size_t(y) * width * kRgbaChannels;
+    png_read_image(png, state.Rows.data());
     png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
 
@@ -195,7 +223,13 @@ void TPNGObject::LoadFromBytes(const std::string& bytes, const std::string& name
     int height = 0;
     std::vector<std::uint8_t> rgba;
     TTransparencyInfo transparency;
-    if (!DecodePng(bytes, width, height, rgba, transparency))
+    bool decoded = false;
+    {
+        TPngReadState state;
+        state.Source.Bytes = &bytes;
+        decoded = DecodePng(state, width, height, rgba, transparency);
+    }
+    if (!decoded)
         throw EInvalidGraphic(name);
     FWidth = width;
     FHeight = height;

@@ -192,6 +192,17 @@ std::int64_t ReadInt64LE(const char* bytes) {
         value = (value << 8) | static_cast<unsigned char>(bytes[i]);
     return static_cast<std::int64_t>(value);
 }
+
+constexpr const char* kStreamReadError = "Stream read error";
+
+// The number of bytes from the stream's position to its end; the position stays.
+std::int64_t BytesLeft(std::istream& stream) {
+    const std::istream::pos_type here = stream.tellg();
+    stream.seekg(0, std::ios::end);
+    const std::istream::pos_type end = stream.tellg();
+    stream.seekg(here);
+    return here < 0 || end < here ? 0 : static_cast<std::int64_t>(end - here);
+}
 } // namespace
 
 // --- TSLBitmap -----------------------------------------------------------------------------------
@@ -772,6 +783,9 @@ TSLImageEx* TSLImageExGather::GetImage(int index) const {
     return static_cast<TSLImageEx*>(FImageList->GetItem(index));
 }
 
+// Every size in the block is checked against the bytes the stream really holds before
+// anything is allocated or skipped: a hostile BlockSize or DataSize can neither overflow
+// the arithmetic nor make the reader allocate what the stream does not hold.
 void TSLImageExGather::ReadImage(TSLImageEx& image) {
     if (FSideStream == nullptr)
         return;
@@ -781,25 +795,42 @@ void TSLImageExGather::ReadImage(TSLImageEx& image) {
     char sizeField[8];
     if (!stream.read(sizeField, sizeof sizeField))
         return;
-    const std::int64_t blockEnd = FBaseOffset + ReadInt64LE(sizeField);
+    const std::int64_t blockSize = ReadInt64LE(sizeField);
+    if (blockSize <= std::int64_t(sizeof sizeField))
+        return;
+    std::int64_t blockLeft = blockSize - std::int64_t(sizeof sizeField);
     std::array<char, RecordHeaderSize> header;
-    // A record cut short or a negative size ends the block as well: nothing past it is read.
-    while (static_cast<std::int64_t>(stream.tellg()) >= 0 && blockEnd > stream.tellg()) {
-        if (!stream.read(header.data(), header.size()))
+    while (blockLeft >= RecordHeaderSize) {
+        const std::int64_t streamLeft = BytesLeft(stream);
+        // A block longer than its stream ends with the stream; a header that the stream
+        // cuts short fails.
+        if (streamLeft == 0)
             return;
+        if (streamLeft < RecordHeaderSize || !stream.read(header.data(), header.size()))
+            throw EReadError(kStreamReadError);
+        blockLeft -= RecordHeaderSize;
         const std::size_t length =
             std::min<std::size_t>(static_cast<unsigned char>(header[0]), GuidTextSize);
         const std::string guid(header.data() + 1, length);
         const std::int64_t dataSize = ReadInt64LE(header.data() + DataSizeOffset);
         if (dataSize < 0)
             return;
-        if (guid != image.GUID) {
+        const bool wanted = guid == image.GUID;
+        // A record whose data the stream does not hold in full: the picture wanted is cut
+        // short and cannot be loaded; any other ends the block.
+        if (dataSize > streamLeft - RecordHeaderSize) {
+            if (wanted)
+                throw EReadError(kStreamReadError);
+            return;
+        }
+        if (!wanted) {
             stream.seekg(dataSize, std::ios::cur);
+            blockLeft -= dataSize;
             continue;
         }
         std::string data(static_cast<std::size_t>(dataSize), '\0');
-        stream.read(data.data(), dataSize);
-        data.resize(static_cast<std::size_t>(stream.gcount()));
+        if (!stream.read(data.data(), dataSize))
+            throw EReadError(kStreamReadError);
         const std::string fileName =
             TSLSysfn::GetTempDirectory() + TSLStrfn::NewGuidString() + SafeExtension(image.FileExt);
         TSLSysfn::ForceFileDirectories(fileName);

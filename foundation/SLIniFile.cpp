@@ -1,6 +1,7 @@
 #include "foundation/SLIniFile.h"
 
 #include "foundation/Exceptions.h"
+#include "foundation/SLSysUtils.h"
 #include "platform/TextFileEncoding.h"
 
 #include <QString>
@@ -20,7 +21,6 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kCommentStart = ';';
 constexpr const char* kOpenErrorFmt = "Cannot open file \"%s\". %s";
-constexpr const char* kCreateErrorFmt = "Cannot create file \"%s\". %s";
 
 // Blanks and every control character count as white space, as in hand-edited files.
 bool IsBlankOrControl(char c) {
@@ -88,24 +88,30 @@ TSLMemIniFile::TSLMemIniFile(std::string fileName) : FileName_(std::move(fileNam
 }
 
 const TSLMemIniFile::TSection* TSLMemIniFile::FindSection(const std::string& section) const {
-    const std::string folded = Fold(section);
-    for (const TSection& s : Sections_)
-        if (s.FoldedName == folded)
-            return &s;
-    return nullptr;
+    const auto found = SectionIndex_.find(Fold(section));
+    return found == SectionIndex_.end() ? nullptr : &Sections_[found->second];
 }
 
 TSLMemIniFile::TSection* TSLMemIniFile::FindSection(const std::string& section) {
     return const_cast<TSection*>(std::as_const(*this).FindSection(section));
 }
 
+TSLMemIniFile::TSection& TSLMemIniFile::FindOrAddSection(const std::string& section) {
+    const auto [found, added] = SectionIndex_.try_emplace(Fold(section), Sections_.size());
+    if (added)
+        Sections_.push_back(TSection{section, {}, {}});
+    return Sections_[found->second];
+}
+
 const TSLMemIniFile::TEntry* TSLMemIniFile::FindEntry(const TSection& section,
                                                       const std::string& key) {
-    const std::string folded = Fold(key);
-    for (const TEntry& e : section.Entries)
-        if (e.FoldedKey == folded)
-            return &e;
-    return nullptr;
+    const auto found = section.KeyIndex.find(Fold(key));
+    return found == section.KeyIndex.end() ? nullptr : &section.Entries[found->second];
+}
+
+void TSLMemIniFile::AddEntry(TSection& section, const std::string& key, const std::string& value) {
+    section.KeyIndex.emplace(Fold(key), section.Entries.size());
+    section.Entries.push_back(TEntry{key, value});
 }
 
 std::string TSLMemIniFile::ReadString(const std::string& section, const std::string& key,
@@ -117,13 +123,11 @@ std::string TSLMemIniFile::ReadString(const std::string& section, const std::str
 
 void TSLMemIniFile::WriteString(const std::string& section, const std::string& key,
                                 const std::string& value) {
-    TSection* s = FindSection(section);
-    if (!s)
-        s = &Sections_.emplace_back(TSection{section, Fold(section), {}});
-    if (auto* e = const_cast<TEntry*>(FindEntry(*s, key)))
+    TSection& s = FindOrAddSection(section);
+    if (auto* e = const_cast<TEntry*>(FindEntry(s, key)))
         e->Value = value;
     else
-        s->Entries.push_back(TEntry{key, Fold(key), value});
+        AddEntry(s, key, value);
 }
 
 bool TSLMemIniFile::ReadBool(const std::string& section, const std::string& key,
@@ -173,8 +177,15 @@ std::vector<std::string> TSLMemIniFile::ReadSection(const std::string& section) 
 }
 
 void TSLMemIniFile::EraseSection(const std::string& section) {
-    const std::string folded = Fold(section);
-    std::erase_if(Sections_, [&](const TSection& s) { return s.FoldedName == folded; });
+    const auto found = SectionIndex_.find(Fold(section));
+    if (found == SectionIndex_.end())
+        return;
+    const std::size_t erased = found->second;
+    SectionIndex_.erase(found);
+    Sections_.erase(Sections_.begin() + static_cast<std::ptrdiff_t>(erased));
+    for (auto& [name, position] : SectionIndex_)
+        if (position > erased)
+            --position;
 }
 
 std::string TSLMemIniFile::GetText() const {
@@ -193,6 +204,7 @@ std::string TSLMemIniFile::GetText() const {
 // without "=" inside a section carries nothing and is dropped.
 void TSLMemIniFile::SetText(const std::string& text) {
     Sections_.clear();
+    SectionIndex_.clear();
     TSection* current = nullptr;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -204,10 +216,7 @@ void TSLMemIniFile::SetText(const std::string& text) {
         if (line.empty() || line.front() == kCommentStart)
             continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            const std::string name(Trim(line.substr(1, line.size() - 2)));
-            current = FindSection(name);
-            if (!current)
-                current = &Sections_.emplace_back(TSection{name, Fold(name), {}});
+            current = &FindOrAddSection(std::string(Trim(line.substr(1, line.size() - 2))));
             continue;
         }
         const std::size_t equals = line.find('=');
@@ -215,20 +224,11 @@ void TSLMemIniFile::SetText(const std::string& text) {
             continue;
         const std::string key(Trim(line.substr(0, equals)));
         if (!FindEntry(*current, key))
-            current->Entries.push_back(
-                TEntry{key, Fold(key), std::string(Trim(line.substr(equals + 1)))});
+            AddEntry(*current, key, std::string(Trim(line.substr(equals + 1))));
     }
 }
 
 void TSLMemIniFile::UpdateFile() const {
-    std::ofstream out(FileName_, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EFCreateError(
-            FormatMessage(kCreateErrorFmt, FileName_.c_str(), std::strerror(errno)));
-    const std::string bytes = platform::EncodeUtf16LeWithBom(GetText());
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw EFCreateError(
-            FormatMessage(kCreateErrorFmt, FileName_.c_str(), std::strerror(errno)));
+    // Replaced as a whole: a failed write (a full disk) leaves the old file as it was.
+    ReplaceFileContent(FileName_, platform::EncodeUtf16LeWithBom(GetText()));
 }

@@ -6,7 +6,9 @@
 // again goes to the end. The file is read in any of the encodings that
 // platform/TextFileEncoding.h accepts and always written as UTF-16 LE with a mark.
 
+#include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TSLMemIniFile {
@@ -41,26 +43,31 @@ public:
     // Replaces the image by parsed INI text (UTF-8).
     void SetText(const std::string& text);
 
-    // Writes the whole image to FileName, replacing the file; raises EFCreateError
-    // when the file cannot be written.
+    // Writes the whole image to FileName, replacing the file safely (ReplaceFileContent);
+    // raises EFCreateError when the file cannot be written, and the old file stays.
     void UpdateFile() const;
 
 private:
+    // Names are looked up through their case-folded form, so that loading a file and
+    // every read and write take time in proportion to the names, not to the file.
+    using TNameIndex = std::unordered_map<std::string, std::size_t>;
     struct TEntry {
         std::string Key;
-        std::string FoldedKey;
         std::string Value;
     };
     struct TSection {
         std::string Name;
-        std::string FoldedName;
-        std::vector<TEntry> Entries;
+        std::vector<TEntry> Entries; // in the order they were first written
+        TNameIndex KeyIndex;         // folded key -> position in Entries
     };
 
     const TSection* FindSection(const std::string& section) const;
     TSection* FindSection(const std::string& section);
+    TSection& FindOrAddSection(const std::string& section);
     static const TEntry* FindEntry(const TSection& section, const std::string& key);
+    static void AddEntry(TSection& section, const std::string& key, const std::string& value);
 
     std::string FileName_;
-    std::vector<TSection> Sections_;
+    std::vector<TSection> Sections_; // in the order they were first written
+    TNameIndex SectionIndex_;        // folded name -> position in Sections_
 };

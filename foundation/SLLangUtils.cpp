@@ -184,14 +184,36 @@ std::string JoinDelimited(const std::vector<std::string>& fields) {
     return text;
 }
 
+// NUL counts as a control character like every other code below the blank.
 bool IsSpaceOrControl(char c) {
-    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+    return static_cast<unsigned char>(c) <= ' ';
 }
 
-// Splits like the class library's delimited text: blanks before a field are skipped, a
-// quoted field runs to its closing quote (doubled quotes stand for one), any other
-// field ends at a blank, a control character or the delimiter, and a delimiter that is
-// the last character adds an empty field.
+// A quoted field: from the opening quote to the closing one, doubled quotes standing
+// for one; an unclosed quote runs to the end of the text.
+std::string QuotedField(const std::string& text, std::size_t& p) {
+    std::string field;
+    ++p;
+    while (p < text.size()) {
+        if (text[p] == kFontQuote) {
+            if (p + 1 < text.size() && text[p + 1] == kFontQuote) {
+                field.push_back(kFontQuote);
+                p += 2;
+                continue;
+            }
+            ++p;
+            break;
+        }
+        field.push_back(text[p++]);
+    }
+    return field;
+}
+
+// Splits like the class library's delimited text: blanks and control characters before a
+// field are skipped, a quoted field runs to its closing quote, any other field ends at a
+// blank, a control character or the delimiter, and a delimiter that is the last character
+// adds an empty field. Every round of the walk consumes at least one character, so it
+// always reaches the end.
 std::vector<std::string> SplitDelimited(const std::string& text) {
     std::vector<std::string> fields;
     std::size_t p = 0;
@@ -199,28 +221,14 @@ std::vector<std::string> SplitDelimited(const std::string& text) {
     while (p < n && IsSpaceOrControl(text[p]))
         ++p;
     while (p < n) {
-        std::string field;
+        const std::size_t fieldStart = p;
         if (text[p] == kFontQuote) {
-            ++p;
-            while (p < n) {
-                if (text[p] == kFontQuote) {
-                    if (p + 1 < n && text[p + 1] == kFontQuote) {
-                        field.push_back(kFontQuote);
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                field.push_back(text[p++]);
-            }
+            fields.push_back(QuotedField(text, p));
         } else {
-            const std::size_t start = p;
-            while (p<n&& static_cast<unsigned char>(text[p])> ' ' && text[p] != kFontDelimiter)
+            while (p < n && !IsSpaceOrControl(text[p]) && text[p] != kFontDelimiter)
                 ++p;
-            field = text.substr(start, p - start);
+            fields.push_back(text.substr(fieldStart, p - fieldStart));
         }
-        fields.push_back(field);
         while (p < n && IsSpaceOrControl(text[p]))
             ++p;
         if (p < n && text[p] == kFontDelimiter) {
@@ -229,6 +237,8 @@ std::vector<std::string> SplitDelimited(const std::string& text) {
             do
                 ++p;
             while (p < n && IsSpaceOrControl(text[p]));
+        } else if (p == fieldStart) {
+            ++p; // a safeguard: no input may hold the walk in place
         }
     }
     return fields;

@@ -3,16 +3,23 @@
 #include "foundation/SLXmlUtils.h"
 #include "foundation/XmlPersistent.h"
 #include "platform/FileVersion.h"
+#include "platform/ProgramFile.h"
 
 #include <QUuid>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <locale>
 #include <numbers>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr std::string_view kEscapedLineBreak = "#13#10";
@@ -529,9 +536,7 @@ void TSLSysfn::ForceFileDirectories(const std::string& fileName) {
 }
 
 std::string TSLSysfn::GetModuleFileName() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink(kSelfExecutable, error);
-    return error ? std::string() : program.string();
+    return platform::ProgramFileName();
 }
 
 std::string TSLSysfn::GetModulePath() {
@@ -546,6 +551,201 @@ std::string ChangeFileExt(const std::string& fileName, const std::string& extens
     if (dot == std::string::npos || dot < nameStart)
         return fileName + extension;
     return fileName.substr(0, dot) + extension;
+}
+
+// --- Replacing a file's content ----------------------------------------------------------------
+
+namespace {
+constexpr const char* kCreateErrorFmt = "Cannot create file \"%s\". %s";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr mode_t kNewFileMode = 0666; // narrowed by the umask
+constexpr int kMostLinkHops = 40;     // the system's own limit for a chain of symbolic links
+
+[[noreturn]] void FailWriting(const std::string& fileName, int error) {
+    throw EFCreateError(FormatMessage(kCreateErrorFmt, fileName.c_str(), std::strerror(error)));
+}
+
+// The file a name stands for. A chain of symbolic links is followed to its end, also when
+// that end does not exist yet, so that the links stay links.
+std::string FollowLinks(std::string fileName) {
+    for (int hop = 0; hop < kMostLinkHops; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(fileName, error))
+            break;
+        const std::filesystem::path target = std::filesystem::read_symlink(fileName, error);
+        if (error)
+            break;
+        fileName = target.is_absolute()
+                       ? target.string()
+                       : (std::filesystem::path(fileName).parent_path() / target).string();
+    }
+    return fileName;
+}
+
+// A file descriptor that is closed when it goes; Close reports the error that a late
+// write-back of the file system may only show then.
+class TOpenFile {
+public:
+    explicit TOpenFile(int fd) : FFd(fd) {}
+    ~TOpenFile() {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    TOpenFile(const TOpenFile&) = delete;
+    TOpenFile& operator=(const TOpenFile&) = delete;
+
+    int Fd() const { return FFd; }
+    int Close() {
+        const int result = ::close(std::exchange(FFd, -1));
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int FFd;
+};
+
+// 0 or the error that stopped writing.
+int WriteAt(int fd, const std::string& bytes) {
+    for (std::size_t written = 0; written < bytes.size();) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + written, bytes.size() - written,
+                                   static_cast<off_t>(written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        written += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+bool ProcessRuns(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// "<name>.<pid>.tmp" files beside fileName that a save killed before its rename left
+// behind: this process's own, and those of processes that no longer run. A process that
+// still runs may be saving right now, so its file stays.
+void RemoveStaleTemporaries(const std::string& fileName) {
+    const std::filesystem::path file(fileName);
+    const std::string prefix = file.filename().string() + ".";
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix) || !name.ends_with(kTemporarySuffix))
+            continue;
+        const std::string_view digits = std::string_view(name).substr(
+            prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
+        pid_t pid = 0;
+        const auto [end, parseError] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+        if (digits.empty() || parseError != std::errc() || end != digits.data() + digits.size() ||
+            pid <= 0)
+            continue;
+        if (pid != ::getpid() && ProcessRuns(pid))
+            continue;
+        if (entry.is_regular_file(error) && !entry.is_symlink(error))
+            ::unlink(entry.path().c_str());
+    }
+}
+
+// Rewrites the file itself. The space for the whole new text is taken before the first
+// byte changes, so a full disk leaves the old text as it was.
+void WriteInPlace(const std::string& fileName, const std::string& bytes) {
+    TOpenFile file(::open(fileName.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.Fd() < 0)
+        FailWriting(fileName, errno);
+    struct stat now {};
+    int error = ::fstat(file.Fd(), &now) == 0 ? 0 : errno;
+    const auto size = static_cast<off_t>(bytes.size());
+    if (error == 0 && size > now.st_size) {
+        error = ::posix_fallocate(file.Fd(), 0, size);
+        if (error == EOPNOTSUPP || error == ENOSYS)
+            error = 0; // a file system without reservations: the write below must do
+    }
+    if (error == 0)
+        error = WriteAt(file.Fd(), bytes);
+    if (error == 0 && ::ftruncate(file.Fd(), size) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(file.Fd()) != 0)
+        error = errno;
+    const int closeError = file.Close();
+    if (error == 0)
+        error = closeError;
+    if (error != 0)
+        FailWriting(fileName, error);
+}
+
+// Gives a new file the old one's owner and mode. False when it cannot have the owner
+// (only the super-user may give a file away).
+bool TakeOverOwnerAndMode(int fd, const struct stat& old) {
+    struct stat created {};
+    if (::fstat(fd, &created) != 0)
+        return false;
+    if ((created.st_uid != old.st_uid || created.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    return ::fchmod(fd, old.st_mode & 07777) == 0; // after fchown, which drops set-id bits
+}
+
+// Flushes the folder's entry of a rename; a folder that cannot be opened is let be.
+void FlushFolderOf(const std::string& fileName) {
+    std::string folder = std::filesystem::path(fileName).parent_path().string();
+    if (folder.empty())
+        folder = ".";
+    TOpenFile directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.Fd() >= 0)
+        ::fsync(directory.Fd());
+}
+} // namespace
+
+void ReplaceFileContent(const std::string& name, const std::string& bytes) {
+    const std::string fileName = FollowLinks(name);
+    struct stat old {};
+    const bool hadFile = ::stat(fileName.c_str(), &old) == 0;
+    if (hadFile) {
+        if (S_ISDIR(old.st_mode))
+            FailWriting(fileName, EISDIR);
+        // The owner's write permission is the file's read-only mark; it binds the
+        // super-user as well, whom access() would let write.
+        if ((old.st_mode & S_IWUSR) == 0 || ::access(fileName.c_str(), W_OK) != 0)
+            FailWriting(fileName, EACCES);
+    }
+    RemoveStaleTemporaries(fileName);
+    // A rename would leave the file's other names with the old text.
+    if (hadFile && old.st_nlink > 1)
+        return WriteInPlace(fileName, bytes);
+
+    const std::string temporary =
+        fileName + "." + std::to_string(::getpid()) + std::string(kTemporarySuffix);
+    ::unlink(temporary.c_str());
+    TOpenFile file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          kNewFileMode));
+    if (file.Fd() < 0) {
+        if (hadFile)
+            return WriteInPlace(fileName, bytes);
+        FailWriting(fileName, errno);
+    }
+    if (hadFile && !TakeOverOwnerAndMode(file.Fd(), old)) {
+        file.Close();
+        ::unlink(temporary.c_str());
+        return WriteInPlace(fileName, bytes);
+    }
+    int error = WriteAt(file.Fd(), bytes);
+    if (error == 0 && ::fsync(file.Fd()) != 0)
+        error = errno;
+    const int closeError = file.Close();
+    if (error == 0)
+        error = closeError;
+    if (error == 0 && ::rename(temporary.c_str(), fileName.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        FailWriting(fileName, error);
+    }
+    FlushFolderOf(fileName);
 }
 
 std::string TSLSysfn::GetTempPath() {

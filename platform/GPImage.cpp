@@ -1,6 +1,7 @@
 #include "platform/GPImage.h"
 
 #include "platform/GPQtDrawAccess.h"
+#include "platform/PictureLimits.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -115,7 +116,7 @@ TPixelFormat TGPImage::GetPixelFormat() const {
 
 void TGPImage::ReadFile(const std::string& fileName) {
     QImageReader reader(QString::fromStdString(fileName));
-    QImage image = reader.read();
+    QImage image = platform::ReadPictureWithinLimits(reader);
     if (image.isNull()) {
         FImpl->Image = QImage();
         SetStatus(ReadStatus(reader.error()));
@@ -130,7 +131,7 @@ void TGPImage::ReadBytes(const std::string& bytes) {
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    QImage image = reader.read();
+    QImage image = platform::ReadPictureWithinLimits(reader);
     FImpl->Image = image.isNull() ? QImage() : Normalized(std::move(image));
     SetStatus(image.isNull() ? ReadStatus(reader.error()) : TGPStatus::Ok);
 }

@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/WindowTitle.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,7 +54,7 @@ QMessageBox::Icon IconFor(std::uint32_t flags) {
 } // namespace
 
 int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags) {
-    QMessageBox box(IconFor(flags), QString::fromStdString(caption), QString::fromStdString(text),
+    QMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     const TButtonRow row = ButtonsFor(flags);
     std::vector<QPushButton*> buttons;

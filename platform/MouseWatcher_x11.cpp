@@ -202,6 +202,7 @@ std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler handler) {
         SayOnce("the X11 display cannot be opened a second time.");
         return nullptr;
     }
+    EndEventLoopOnLossOf(display.get());
     int opcode = 0, firstEvent = 0, firstError = 0;
     int major = kXInputMajor, minor = kXInputMinor;
     if (!XQueryExtension(display.get(), "XInputExtension", &opcode, &firstEvent, &firstError) ||

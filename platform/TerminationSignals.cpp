@@ -32,7 +32,10 @@ void QuitEventLoopOnTerminationSignals() {
         char buffer[16];
         while (::read(gWakeUpPipe[0], buffer, sizeof buffer) > 0) {
         }
-        QCoreApplication::quit();
+        // Not quit(): that asks the windows to close first, and an open modal window
+        // (the About box, a message box) refuses. exit() ends every running event loop,
+        // the modal window's as well.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;

@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// Installs the handlers once; from then on such a signal quits the running
-// QCoreApplication event loop. Call after the application object exists.
+// Installs the handlers once; from then on such a signal ends the running event loops,
+// also while a modal window is open; no window can refuse. Call after the application
+// object exists.
 void QuitEventLoopOnTerminationSignals();
 
 } // namespace platform

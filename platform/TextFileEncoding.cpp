@@ -18,43 +18,70 @@ std::string Decode(QStringConverter::Encoding encoding, std::string_view bytes) 
     return text.toStdString();
 }
 
-// Well-formed UTF-8: no stray continuation bytes, no truncated, overlong or surrogate
-// sequences and nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view bytes) {
+// How much of an unmarked file reads as UTF-8: the characters beyond ASCII that are
+// well-formed UTF-8 (no overlong or surrogate sequences, nothing above U+10FFFF) and the
+// bytes that begin no such character.
+struct TUtf8Census {
+    std::size_t Characters = 0;
+    std::size_t StrayBytes = 0;
+};
+
+// The length of the well-formed UTF-8 sequence at bytes[i] beyond ASCII; 0 when none
+// starts there.
+std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = 0;
+    char32_t code = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - i < length)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+TUtf8Census CountUtf8(std::string_view bytes) {
+    TUtf8Census census;
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        int length = 0;
-        char32_t code = 0;
-        if (lead < 0x80) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07;
+        } else if (const std::size_t length = Utf8SequenceAt(bytes, i)) {
+            ++census.Characters;
+            i += length;
         } else {
-            return false;
+            ++census.StrayBytes;
+            ++i;
         }
-        if (i + std::size_t(length) > bytes.size())
-            return false;
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + std::size_t(k)]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += std::size_t(length);
     }
-    return true;
+    return census;
+}
+
+// Text in the Chinese code page is mostly not UTF-8: of its two-byte characters only
+// about one in six happens to look like a UTF-8 sequence. A UTF-8 file with a few stray
+// bytes (a Latin-1 letter typed into a comment) has far more UTF-8 characters than
+// stray bytes, and is read as UTF-8 with each stray byte shown as U+FFFD.
+bool IsMostlyUtf8(std::string_view bytes) {
+    const TUtf8Census census = CountUtf8(bytes);
+    return census.StrayBytes == 0 || census.Characters >= census.StrayBytes;
 }
 } // namespace
 
@@ -66,8 +93,8 @@ std::string DecodeTextFileBytes(const std::string& bytes) {
         return Decode(QStringConverter::Utf16BE, all.substr(kUtf16BeBom.size()));
     if (all.starts_with(kUtf8Bom))
         return Decode(QStringConverter::Utf8, all.substr(kUtf8Bom.size()));
-    if (IsValidUtf8(all))
-        return bytes;
+    if (IsMostlyUtf8(all))
+        return Decode(QStringConverter::Utf8, all);
     QStringDecoder chinese(kChineseCodePage);
     if (!chinese.isValid())
         return Decode(QStringConverter::Latin1, all);

@@ -1,6 +1,7 @@
 #include "platform/VclForm.h"
 
 #include "platform/VclButton.h"
+#include "platform/WindowTitle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -138,12 +139,13 @@ TCustomForm::~TCustomForm() {
 }
 
 std::string TCustomForm::GetText() const {
-    return Widget() ? Widget()->windowTitle().toStdString() : std::string();
+    return Text_;
 }
 
 void TCustomForm::SetText(const std::string& caption) {
+    Text_ = caption;
     if (Widget())
-        Widget()->setWindowTitle(QString::fromStdString(caption));
+        Widget()->setWindowTitle(platform::WindowTitleFor(caption));
 }
 
 void TCustomForm::SetBorderStyle(TBorderStyle style) {

@@ -107,6 +107,7 @@ private:
     void CenterOnScreen();
     void DialogKey(std::uint16_t key);
 
+    std::string Text_; // the whole caption; the window system gets it cut to its limit
     TBorderStyle BorderStyle_ = TBorderStyle::bsSizeable;
     TFormStyle FormStyle_ = TFormStyle::fsNormal;
     TPosition Position_ = TPosition::poDesigned;

@@ -2,6 +2,7 @@
 
 #include "platform/GPQtDrawAccess.h"
 #include "platform/MetafileDecoder.h"
+#include "platform/PictureLimits.h"
 #include "platform/VclPictureQt.h"
 
 #include <QBuffer>
@@ -195,7 +196,7 @@ bool TPicture::LoadFromFile(const std::string& fileName) {
     if (suffix.isEmpty() || !QImageReader::supportedImageFormats().contains(suffix))
         return false;
     QImageReader reader(QString::fromStdString(fileName), suffix);
-    QImage image = reader.read();
+    QImage image = platform::ReadPictureWithinLimits(reader);
     if (image.isNull())
         return false;
     FGraphic = std::make_unique<TQtGraphic>(std::move(image));

@@ -10,4 +10,8 @@ namespace platform {
 // (Wayland, the offscreen platform of the tests).
 Display* QtX11Display();
 
+// A broken connection ends the program's event loops instead of exiting the process
+// (see DisplayLoss.h); for every connection the program opens itself.
+void EndEventLoopOnLossOf(Display* display);
+
 } // namespace platform

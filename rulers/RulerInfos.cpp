@@ -4,6 +4,8 @@
 #include "rulers/RectangleRuler.h"
 #include "rulers/TriangleRuler.h"
 
+#include <utility>
+
 namespace {
 constexpr std::uint8_t kDefaultTransparent = 178; // about 30 % see-through
 } // namespace
@@ -132,20 +134,20 @@ void RegisterRulerClasses() {
 // The global instance
 
 namespace {
-TAppInfoPtr<TAppInfo>& AppInfoInstance() {
-    static TAppInfoPtr<TAppInfo> instance;
-    return instance;
-}
+// A plain pointer: static destruction, which also runs after exit() from deep inside the
+// event loop, must never save the model (the property tables the save walks may be gone
+// by then). Only FinalizeRulerInfos saves and frees it.
+TAppInfo* TheAppInfo = nullptr;
 } // namespace
 
 TAppInfo& AppInfo() {
-    auto& instance = AppInfoInstance();
-    if (!instance)
-        instance = CreateAppInfo<TAppInfo>();
-    return *instance;
+    if (!TheAppInfo)
+        TheAppInfo = CreateAppInfo<TAppInfo>().release();
+    return *TheAppInfo;
 }
 
 // Freeing the model saves it while it is still whole (see TBaseAppInfoDeleter).
 void FinalizeRulerInfos() {
-    AppInfoInstance().reset();
+    if (TAppInfo* info = std::exchange(TheAppInfo, nullptr))
+        TBaseAppInfoDeleter()(info);
 }

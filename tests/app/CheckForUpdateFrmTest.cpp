@@ -187,6 +187,30 @@ TEST_F(UpdateCheck, FailuresCloseThePanelAndAreToldOnlyWhenAsked) {
     }
 }
 
+TEST_F(UpdateCheck, OverlongRepliesAreCutOrRefused) {
+    // A message far longer than a message box can hold is shown cut.
+    std::string message(MaxUpdateMessageChars + 4000, 'm');
+    server.Reply(200, "OK", message);
+    Run(false);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, std::string(MaxUpdateMessageChars, 'm') + "\u2026");
+
+    // An address longer than any a browser opens is not opened: the check failed.
+    answer = IDYES;
+    boxes.clear();
+    server.Reply(200, "OK",
+                 Marker + "http://example.com/" + std::string(MaxDownloadAddressBytes, 'a'));
+    Run(false);
+    EXPECT_EQ(ShownTexts(), TextList{"检查更新失败。"});
+    EXPECT_TRUE(opened.Opened.empty());
+
+    // A reply beyond the body limit fails too.
+    boxes.clear();
+    server.ReplyLong(100u << 20);
+    Run(false);
+    EXPECT_EQ(ShownTexts(), TextList{"检查更新失败。"});
+}
+
 TEST_F(UpdateCheck, ServerThatNeverAnswersIsGivenUp) {
     server.NeverAnswer();
     Run(false);

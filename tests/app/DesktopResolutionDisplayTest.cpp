@@ -48,11 +48,11 @@ TEST_P(DesktopResolution, RulerTicksAreWholeDevicePixelsAndTheFreshPlacementIsUn
     const int dpi = GetParam();
     TPrivateXServer server(QSize(1280, 800));
     server.SetXftDpi(dpi);
-    TXClient x(server.DisplayName());
+    TXClient x(server.Display());
     const QSize screen = x.ScreenSize();
 
     TProgramSandbox sandbox(Program); // no settings file: a fresh straight ruler
-    sandbox.Start({"DISPLAY=" + server.DisplayName()});
+    sandbox.Start({"DISPLAY=" + server.Display()});
     const QPoint corner((screen.width() - kBoxSide) / 2, (screen.height() - kBoxSide) / 2);
     QElapsedTimer clock;
     clock.start();

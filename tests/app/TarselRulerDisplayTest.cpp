@@ -3,10 +3,12 @@
 // back from the screen, the window system and the settings file it writes at exit.
 // Screenshots of each instrument and of the open menu are left in TARSEL_TEST_ARTIFACTS.
 
+#include "support/PrivateXServer.h"
 #include "support/ProgramSandbox.h"
 #include "support/XdoTool.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
@@ -21,6 +23,10 @@
 #include <pugixml.hpp>
 
 #include <cmath>
+#include <cstdio>
+#include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -163,6 +169,22 @@ protected:
         Settle(300);
     }
 
+    // Opens the About box from the menu; true once it shows.
+    bool OpenAboutBox() {
+        OpenMenu();
+        for (int down = 0; down < 7; ++down) // ... 半透明, 帮助
+            xdo::Key("Down");
+        xdo::Key("Right");
+        xdo::Key("Up"); // the last entry: 关于...
+        xdo::Key("Return");
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (!xdo::Output({"search", "--onlyvisible", "--name", "^关于"}).isEmpty())
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
     QString WindowProperty(const QString& property) const {
         QProcess xprop;
         xprop.start("xprop", {"-id", QString::number(window), property});
@@ -176,16 +198,16 @@ TEST_F(TarselRuler, CoversTheScreenAndOnlyTheInstrumentTakesClicks) {
     Start();
     const QString geometry = xdo::Output({"getwindowgeometry", QString::number(window)});
     EXPECT_TRUE(geometry.contains("Position: 0,0")) << geometry.toStdString();
-    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
-    EXPECT_TRUE(geometry.contains(
-        QString("Geometry: %1x%2").arg(screenSize.width()).arg(screenSize.height())))
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_TRUE(
+        geometry.contains(QString("Geometry: %1x%2").arg(screen.width()).arg(screen.height())))
         << geometry.toStdString();
 
-    const QImage screen = GrabScreen();
-    SaveArtifact(screen, "StraightRuler.png");
-    EXPECT_EQ(screen.pixelColor(kBesideRuler), QColor(255, 255, 255))
+    const QImage shot = GrabScreen();
+    SaveArtifact(shot, "StraightRuler.png");
+    EXPECT_EQ(shot.pixelColor(kBesideRuler), QColor(255, 255, 255))
         << "the desktop shows beside the instrument";
-    EXPECT_NE(screen.pixelColor(kOnBody), QColor(255, 255, 255)) << "the instrument shows";
+    EXPECT_NE(shot.pixelColor(kOnBody), QColor(255, 255, 255)) << "the instrument shows";
 
     xdo::Click(kBesideRuler);
     Settle();
@@ -334,22 +356,7 @@ TEST_F(TarselRuler, SnappingIsSwitchedFromTheMenu) {
 
 TEST_F(TarselRuler, AboutBoxOpensFromTheMenuAndEscClosesIt) {
     Start();
-    OpenMenu();
-    for (int down = 0; down < 7; ++down) // ... 半透明, 帮助
-        xdo::Key("Down");
-    xdo::Key("Right");
-    xdo::Key("Up"); // the last entry: 关于...
-    xdo::Key("Return");
-    const QString about = [] {
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            const QString ids = xdo::Output({"search", "--onlyvisible", "--name", "^关于"});
-            if (!ids.isEmpty())
-                return ids;
-            QThread::msleep(100);
-        }
-        return QString();
-    }();
-    ASSERT_FALSE(about.isEmpty()) << "no About box";
+    ASSERT_TRUE(OpenAboutBox()) << "no About box";
     SaveArtifact(GrabScreen(), "AboutBox.png");
     xdo::Key("Escape");
     Settle(300);
@@ -381,6 +388,159 @@ TEST_F(TarselRuler, LoggingOutSavesTheSettingsLikeQuitting) {
     ASSERT_TRUE(ruler.Found);
     EXPECT_EQ(ruler.OffsetX, kLeft + 40);
     EXPECT_EQ(ruler.OffsetY, kTop + 30);
+}
+
+// However the program ends, the session's settings reach the file.
+
+TEST_F(TarselRuler, TerminatingWithTheAboutBoxOpenStillSaves) {
+    Start();
+    xdo::Drag(kOnBody, kOnBody + QPoint(25, 15));
+    ASSERT_TRUE(OpenAboutBox()) << "no About box";
+    sandbox.Terminate();
+    ASSERT_TRUE(sandbox.WaitForExit()) << "a modal window must not hold the program open";
+    const TSavedRuler ruler = SavedRuler(sandbox.ReadSettings(), "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft + 25);
+    EXPECT_EQ(ruler.OffsetY, kTop + 15);
+}
+
+TEST_F(TarselRuler, ReplacingTheProgramFileWhileItRunsKeepsTheSettingsFile) {
+    Start();
+    xdo::Drag(kOnBody, kOnBody + QPoint(-30, 20));
+    // An upgrade writes the new program beside the old one and renames it over it.
+    const QString upgrade = sandbox.BinDir() + "/TarselRuler.new";
+    ASSERT_TRUE(QFile::copy(sandbox.ProgramPath(), upgrade));
+    ASSERT_EQ(std::rename(upgrade.toLocal8Bit().constData(),
+                          sandbox.ProgramPath().toLocal8Bit().constData()),
+              0);
+    const TSavedRuler ruler = SavedRuler(Quit(kOnBody + QPoint(-30, 20)), "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft - 30);
+    EXPECT_EQ(ruler.OffsetY, kTop + 20);
+    EXPECT_EQ(QDir(sandbox.BinDir()).entryList({"*.ini"}, QDir::Files).join(' ').toStdString(),
+              "TarselRuler.ini");
+}
+
+// The program on an X server of the test's own, which the test then ends under it.
+class TarselRulerOnItsOwnDisplay : public testing::Test {
+protected:
+    TPrivateXServer server{QSize(1280, 800)};
+    TProgramSandbox sandbox{Program};
+
+    // xdotool on the private display.
+    QString Xdo(const QStringList& arguments) const {
+        QProcess xdotool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", server.Display());
+        xdotool.setProcessEnvironment(env);
+        xdotool.start("xdotool", arguments);
+        xdotool.waitForFinished(10000);
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+    }
+
+    bool WaitForWindow() const {
+        for (int attempt = 0; attempt < 150 && sandbox.IsRunning(); ++attempt) {
+            if (!Xdo({"search", "--onlyvisible", "--pid", QString::number(sandbox.Pid())})
+                     .isEmpty())
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    void Drag(QPoint from, QPoint to) const {
+        Xdo({"mousemove", QString::number(from.x()), QString::number(from.y())});
+        Xdo({"mousedown", "1"});
+        for (int step = 1; step <= 8; ++step) {
+            const QPoint at = from + (to - from) * step / 8;
+            Xdo({"mousemove", QString::number(at.x()), QString::number(at.y())});
+            QThread::msleep(20);
+        }
+        Xdo({"mouseup", "1"});
+        QThread::msleep(300);
+    }
+
+    // Starts the program, moves the ruler, ends the X server and returns the settings
+    // file the program wrote on its way out.
+    QByteArray MoveTheRulerAndLoseTheDisplay(const char* mouseSnap) {
+        QByteArray settings = PreparedSettings();
+        settings.replace("MouseSnap=\"0\"", QByteArray("MouseSnap=\"") + mouseSnap + "\"");
+        sandbox.WriteSettings(settings);
+        sandbox.UseLanguageFolder("test");
+        sandbox.Start({"DISPLAY=" + server.Display()});
+        EXPECT_TRUE(WaitForWindow()) << sandbox.Output().toStdString();
+        QThread::msleep(800);
+        Drag(kOnBody, kOnBody + QPoint(60, 45));
+        // Over the rotate handle the program loads its own cursors, which the shut-down
+        // must not trip over.
+        const QPoint handle = kRotateHandle + QPoint(60, 45);
+        Xdo({"mousemove", QString::number(handle.x()), QString::number(handle.y())});
+        QThread::msleep(300);
+        server.Kill();
+        // Exit code 1, as for any program that lost its display; but no crash.
+        const std::optional<int> exitCode = sandbox.WaitForExitCode();
+        EXPECT_TRUE(exitCode.has_value())
+            << "the program crashed or hung: " << sandbox.Output().toStdString();
+        return sandbox.ReadSettings();
+    }
+};
+
+TEST_F(TarselRulerOnItsOwnDisplay, LosingTheDisplaySavesTheSettings) {
+    ASSERT_FALSE(server.Display().isEmpty()) << "Xvfb did not start";
+    const QByteArray settings = MoveTheRulerAndLoseTheDisplay("0");
+    const TSavedRuler ruler = SavedRuler(settings, "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft + 60) << sandbox.Output().toStdString();
+    EXPECT_EQ(ruler.OffsetY, kTop + 45);
+    QFile language(sandbox.LanguageFilePath("test"));
+    ASSERT_TRUE(language.open(QIODevice::ReadOnly)) << "the language file is written too";
+    QStringDecoder utf16(QStringDecoder::Utf16LE);
+    EXPECT_TRUE(QString(utf16.decode(language.readAll().mid(2))).contains("[TAppStr]"));
+}
+
+// With snapping on the program holds a second connection of its own to the server.
+TEST_F(TarselRulerOnItsOwnDisplay, LosingTheDisplayWhileSnappingSavesTheSettings) {
+    ASSERT_FALSE(server.Display().isEmpty()) << "Xvfb did not start";
+    const QByteArray settings = MoveTheRulerAndLoseTheDisplay("1");
+    EXPECT_EQ(SavedAttribute(settings, "MouseSnap"), "1") << sandbox.Output().toStdString();
+    EXPECT_EQ(SavedRuler(settings, "TRectangleRuler").OffsetY, kTop + 45);
+}
+
+// A shared installation with a prepared settings file: the user may write the file but
+// not the program's folder, so no new file can be made beside it.
+TEST_F(TarselRulerOnItsOwnDisplay, AnOrdinaryUserSavesIntoAFileInAFolderTheyMayNotWrite) {
+    ASSERT_FALSE(server.Display().isEmpty()) << "Xvfb did not start";
+    sandbox.WriteSettings(PreparedSettings());
+    const QByteArray bin = sandbox.BinDir().toLocal8Bit();
+    const QByteArray settingsFile = sandbox.SettingsPath().toLocal8Bit();
+    QStringList launcher;
+    uid_t owner = ::geteuid();
+    if (owner == 0) {
+        // As the super-user: run the program as "nobody", who owns only the file.
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        owner = nobody->pw_uid;
+        ASSERT_EQ(::chmod(QDir(sandbox.BinDir()).filePath("..").toLocal8Bit().constData(), 0755),
+                  0);
+        ASSERT_EQ(::chown(settingsFile.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+        launcher = {"setpriv", "--reuid=" + QString::number(nobody->pw_uid),
+                    "--regid=" + QString::number(nobody->pw_gid), "--clear-groups", "--"};
+    } else {
+        ASSERT_EQ(::chmod(bin.constData(), 0555), 0);
+    }
+    sandbox.Start({"DISPLAY=" + server.Display()}, launcher);
+    ASSERT_TRUE(WaitForWindow()) << sandbox.Output().toStdString();
+    QThread::msleep(800);
+    Drag(kOnBody, kOnBody + QPoint(-40, 35));
+    sandbox.Terminate();
+    const bool ended = sandbox.WaitForExit();
+    ::chmod(bin.constData(), 0755);
+    ASSERT_TRUE(ended) << sandbox.Output().toStdString();
+    const TSavedRuler ruler = SavedRuler(sandbox.ReadSettings(), "TRectangleRuler");
+    EXPECT_EQ(ruler.OffsetX, kLeft - 40) << sandbox.Output().toStdString();
+    EXPECT_EQ(ruler.OffsetY, kTop + 35);
+    struct stat saved {};
+    ASSERT_EQ(::stat(settingsFile.constData(), &saved), 0);
+    EXPECT_EQ(saved.st_uid, owner) << "the file keeps its owner";
+    EXPECT_EQ(QDir(sandbox.BinDir()).entryList(QDir::Files).join(' ').toStdString(),
+              "TarselRuler TarselRuler.ini");
 }
 
 } // namespace

@@ -119,6 +119,60 @@ TEST(UpdateRequestFailure, OnlyWebAddressesAreFetched) {
     EXPECT_THROW(THttpClient().Get(CheckAddress(server)), EHttpError);
 }
 
+// A reply longer than the body limit fails as soon as it is known to be longer, whether its
+// length is announced, only shows as it arrives, or never ends; the client reads no more
+// than the limit allows.
+TEST(UpdateRequestFailure, RepliesBeyondTheBodyLimitFail) {
+    using TLength = TLocalHttpServer::TBodyLength;
+    const struct {
+        const char* Name;
+        std::size_t Bytes;
+        TLength Length;
+    } rows[] = {
+        {"100 MB announced", 100u << 20, TLength::Announced},
+        {"100 MB unannounced", 100u << 20, TLength::Unannounced},
+        {"endless chunks", 0, TLength::Announced},
+    };
+    THttpClientSettings settings;
+    settings.TotalTimeout = std::chrono::minutes(2); // the limit must end it, not the clock
+    for (const auto& row : rows) {
+        TLocalHttpServer server;
+        server.ReplyLong(row.Bytes, row.Length);
+        try {
+            THttpClient(settings).Get(CheckAddress(server));
+            ADD_FAILURE() << row.Name << " was taken as a reply";
+        } catch (const EHttpError& error) {
+            EXPECT_EQ(std::string(error.what()), "The reply is longer than 65536 bytes")
+                << row.Name;
+        }
+        // What the kernel buffers between the two ends comes on top of what was read.
+        EXPECT_LT(server.LongBodyBytesSent(), std::size_t(32) << 20) << row.Name;
+    }
+}
+
+TEST(UpdateRequest, AReplyUpToTheLimitIsRead) {
+    TLocalHttpServer server;
+    const std::string body(THttpClientSettings::DefaultMaxBodyBytes, 'x');
+    server.Reply(200, "OK", body);
+    EXPECT_EQ(THttpClient().Get(CheckAddress(server)), body);
+    server.Reply(200, "OK", body + "y");
+    EXPECT_THROW(THttpClient().Get(CheckAddress(server)), EHttpError);
+}
+
+TEST(UpdateReplyText, MessagesAreCutToTheirLimitAtACharacterBoundary) {
+    const std::string chinese = "\xE6\x9B\xB4"; // 更, three bytes
+    std::string longMessage;
+    for (std::size_t i = 0; i < MaxUpdateMessageChars + 5; ++i)
+        longMessage += chinese;
+    std::string cut;
+    for (std::size_t i = 0; i < MaxUpdateMessageChars; ++i)
+        cut += chinese;
+    EXPECT_EQ(ShownUpdateMessage(longMessage), cut + "\u2026");
+    const std::string exact = cut;
+    EXPECT_EQ(ShownUpdateMessage(exact), exact);
+    EXPECT_EQ(ShownUpdateMessage(""), "");
+}
+
 struct AddressRow {
     const char* name;
     std::string address;
@@ -133,16 +187,20 @@ TEST_P(DownloadAddress, IsOpenedOnlyWhenItIsAWebAddress) {
 
 INSTANTIATE_TEST_SUITE_P(
     Addresses, DownloadAddress,
-    testing::Values(AddressRow{"http", "http://www.example.com/TarselRuler.exe", true},
-                    AddressRow{"https_with_query", "https://example.com/get?v=1.1", true},
-                    AddressRow{"scheme_in_capitals", "HTTPS://example.com/", true},
-                    AddressRow{"local_file_url", "file:///usr/bin/xterm", false},
-                    AddressRow{"plain_path", "/usr/bin/xterm", false},
-                    AddressRow{"windows_path", "C:\\Windows\\system32\\cmd.exe", false},
-                    AddressRow{"script", "javascript:alert(1)", false},
-                    AddressRow{"other_protocol", "ftp://example.com/a.exe", false},
-                    AddressRow{"no_host", "http:///etc/passwd", false},
-                    AddressRow{"empty", "", false}),
+    testing::Values(
+        AddressRow{"http", "http://www.example.com/TarselRuler.exe", true},
+        AddressRow{"https_with_query", "https://example.com/get?v=1.1", true},
+        AddressRow{"scheme_in_capitals", "HTTPS://example.com/", true},
+        AddressRow{"local_file_url", "file:///usr/bin/xterm", false},
+        AddressRow{"plain_path", "/usr/bin/xterm", false},
+        AddressRow{"windows_path", "C:\\Windows\\system32\\cmd.exe", false},
+        AddressRow{"script", "javascript:alert(1)", false},
+        AddressRow{"other_protocol", "ftp://example.com/a.exe", false},
+        AddressRow{"no_host", "http:///etc/passwd", false}, AddressRow{"empty", "", false},
+        AddressRow{"longest_allowed",
+                   "http://example.com/" + std::string(MaxDownloadAddressBytes - 19, 'a'), true},
+        AddressRow{"too_long",
+                   "http://example.com/" + std::string(MaxDownloadAddressBytes - 18, 'a'), false}),
     [](const testing::TestParamInfo<AddressRow>& info) { return info.param.name; });
 
 } // namespace

@@ -4,14 +4,23 @@
 
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLSysUtils.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
+#include <functional>
+#include <grp.h>
+#include <optional>
+#include <pwd.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -69,6 +78,67 @@ TEST_F(CommonConstsSetup, NamedFolderGivesAWritableFileEvenBeforeItExists) {
     TSLMemIniFile written(Install.Root.File("Languages/English/TarselRuler.lng"));
     EXPECT_EQ(written.ReadString("Language", "Name", ""), "Default");
     EXPECT_EQ(written.ReadString("Common", "0", ""), "0");
+}
+
+namespace {
+// A small file system of its own mounted on a folder (a tmpfs; the super-user may mount
+// one in most containers), unmounted when it goes.
+class TSmallDisk {
+public:
+    TSmallDisk(const fs::path& folder, const char* size) : FFolder(folder) {
+        fs::create_directories(folder);
+        const std::string options = std::string("size=") + size;
+        FMounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~TSmallDisk() {
+        if (FMounted)
+            ::umount2(FFolder.c_str(), MNT_DETACH);
+    }
+    TSmallDisk(const TSmallDisk&) = delete;
+    TSmallDisk& operator=(const TSmallDisk&) = delete;
+
+    bool Mounted() const { return FMounted; }
+    // Writes a filler file until the disk has no room left.
+    void Fill() const {
+        std::ofstream filler(FFolder / "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size())))
+            filler.flush();
+    }
+
+private:
+    fs::path FFolder;
+    bool FMounted = false;
+};
+} // namespace
+
+// In writable mode the language file is the translator's own work; a disk that is full
+// when the program ends must not cost it a line.
+TEST_F(CommonConstsSetup, AFullDiskLeavesTheLanguageFileAsItWas) {
+    Install.WriteIndex("[Language]\r\nLanguagePath=Deutsch\r\n");
+    const fs::path folder = Install.Root.Path() / "Languages/Deutsch";
+    const fs::path language = folder / "TarselRuler.lng";
+    std::string work = "[Language]\r\nName=Deutsch\r\nRightToLeft=0\r\n\r\n[TAppStr]\r\n";
+    for (int line = 0; line < 200; ++line)
+        work += "Text" + std::to_string(line) + "=Eine übersetzte Zeile\r\n";
+    TSmallDisk disk(folder, "64k");
+    Install.Root.WriteBytes("Languages/Deutsch/TarselRuler.lng", work);
+    std::optional<TFileSizeLimit> limit;
+    if (disk.Mounted()) {
+        disk.Fill();
+    } else {
+        // Not allowed to mount here: the file size limit makes the write fail instead.
+        limit.emplace(work.size());
+    }
+    SetupTranslator(Install.Program);
+    ASSERT_FALSE(Translator->GetReadOnly());
+    Translator->WriteString("TAppStr", "AppTitle", "Lineal");
+    FinalizeSLLangUtils();
+    limit.reset();
+    EXPECT_EQ(Install.Root.ReadBytes("Languages/Deutsch/TarselRuler.lng"), work)
+        << (disk.Mounted() ? "on a full tmpfs" : "with a file size limit");
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
 }
 
 namespace {
@@ -132,27 +202,6 @@ protected:
 
 private:
     char FSavedSeparator = '.';
-};
-
-// Lowers the largest file this process may write, so that a write fails half-way as on a
-// full disk; restores the limit when it goes.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit lowered = FOld;
-        lowered.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
 };
 
 } // namespace
@@ -227,11 +276,14 @@ TEST_F(CommonConstsTest, AFailedSaveLeavesTheOldFileWhole) {
              TFileSizeLimit limit(40); // the new text is longer than this
              settings.Save();
          }},
-        {"the temporary file cannot be created",
+        {"the disk fills up while the file is rewritten in place",
          [this](TTestSettings& settings) {
              const fs::path blocker = File.string() + "." + std::to_string(::getpid()) + ".tmp";
              fs::create_directories(blocker / "occupied");
-             settings.Save();
+             {
+                 TFileSizeLimit limit(40);
+                 settings.Save();
+             }
              fs::remove_all(blocker);
          }},
     };
@@ -247,17 +299,172 @@ TEST_F(CommonConstsTest, AFailedSaveLeavesTheOldFileWhole) {
     }
 }
 
-TEST_F(CommonConstsTest, SavingIntoAReadOnlyFolderIsDroppedAndTheOldFileStays) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "folder permissions do not bind the super-user";
+namespace {
+// The unprivileged account that the super-user's tests act as.
+struct TOrdinaryUser {
+    uid_t Uid = 65534;
+    gid_t Gid = 65534;
+    TOrdinaryUser() {
+        if (const passwd* nobody = ::getpwnam("nobody")) {
+            Uid = nobody->pw_uid;
+            Gid = nobody->pw_gid;
+        }
+    }
+};
+
+// Runs work in a child process, as the ordinary user when this process is the
+// super-user; the child's exit code, or -1 when it did not exit.
+int RunAsOrdinaryUser(const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            const TOrdinaryUser user;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid) != 0 || ::setuid(user.Uid) != 0)
+                ::_exit(99);
+        }
+        ::_exit(work());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int CountEntries(const fs::path& folder) {
+    return static_cast<int>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+} // namespace
+
+// A prepared settings file in a shared installation: the user may write the file but not
+// the folder, so no temporary file can be made beside it.
+TEST_F(CommonConstsTest, AWritableFileInAFolderTheUserMayNotWriteIsRewrittenInPlace) {
+    WriteAll(
+        File,
+        R"(<TTestSettings MouseSnap="1" Transparent="42" Zoom="3" Extra="long enough to be longer than the new text"/>)");
+    if (::geteuid() == 0) {
+        const TOrdinaryUser user;
+        ASSERT_EQ(::chown(File.c_str(), user.Uid, user.Gid), 0);
+    } else {
+        fs::permissions(Folder, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const int exitCode = RunAsOrdinaryUser([this] {
+        if (::access(Folder.c_str(), W_OK) == 0)
+            return 2; // the folder must be closed to the user
+        TTestSettings settings(File.string());
+        settings.Load();
+        settings.Transparent = 7;
+        settings.Save();
+        return 0;
+    });
+    fs::permissions(Folder, fs::perms::owner_all);
+    ASSERT_EQ(exitCode, 0);
+    EXPECT_EQ(ReadAll(File), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                             "<TTestSettings MouseSnap=\"1\" Transparent=\"7\" "
+                             "Zoom=\"3\"></TTestSettings>\r\n")
+        << "the shorter new text is cut to its length";
+    EXPECT_EQ(CountEntries(Folder), 1);
+}
+
+TEST_F(CommonConstsTest, SavingKeepsTheOwnerAndEveryHardLink) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the super-user can give a file to another owner";
+    const TOrdinaryUser user;
+    const fs::path otherName = Folder / "shared.ini";
+    struct Row {
+        const char* proves;
+        bool hardLink;
+    };
+    for (const Row row : {Row{"the file is replaced", false},
+                          Row{"a second name keeps pointing at the file", true}}) {
+        SCOPED_TRACE(row.proves);
+        fs::remove(otherName);
+        WriteAll(File, "old");
+        ASSERT_EQ(::chown(File.c_str(), user.Uid, user.Gid), 0);
+        ASSERT_EQ(::chmod(File.c_str(), 0640), 0);
+        if (row.hardLink)
+            fs::create_hard_link(File, otherName);
+        TTestSettings(File.string()).Save();
+        struct stat saved {};
+        ASSERT_EQ(::stat(File.c_str(), &saved), 0);
+        EXPECT_EQ(ReadAll(File), kSavedDefaults);
+        EXPECT_EQ(saved.st_uid, user.Uid);
+        EXPECT_EQ(saved.st_gid, user.Gid);
+        EXPECT_EQ(saved.st_mode & 07777, 0640u);
+        if (row.hardLink) {
+            EXPECT_EQ(saved.st_nlink, 2u);
+            EXPECT_EQ(ReadAll(otherName), kSavedDefaults);
+        }
+    }
+}
+
+TEST_F(CommonConstsTest, AFileMarkedReadOnlyIsNeverReplacedEvenByTheSuperUser) {
     const std::string old = "<TTestSettings Transparent=\"42\"/>";
     WriteAll(File, old);
-    fs::permissions(Folder, fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(File, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     TTestSettings settings(File.string());
     settings.Transparent = 1;
     EXPECT_NO_THROW(settings.Save());
-    fs::permissions(Folder, fs::perms::owner_all);
     EXPECT_EQ(ReadAll(File), old);
+    EXPECT_THROW(ReplaceFileContent(File.string(), "new"), EFCreateError);
+    EXPECT_EQ(CountEntries(Folder), 1);
+}
+
+// A save killed between writing its temporary file and renaming it leaves that file; the
+// next save removes it unless the process that wrote it still runs.
+TEST_F(CommonConstsTest, LeftoversOfKilledSavesAreRemoved) {
+    auto temporaryOf = [this](pid_t pid) {
+        return fs::path(File.string() + "." + std::to_string(pid) + ".tmp");
+    };
+    auto writeOwnTemporary = [&] {
+        std::ofstream(temporaryOf(::getpid())) << "<TTestSettings Transp";
+    };
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        writeOwnTemporary();
+        ::raise(SIGKILL);
+    }
+    ::waitpid(killed, nullptr, 0);
+    const pid_t running = ::fork();
+    if (running == 0) {
+        writeOwnTemporary();
+        ::pause();
+        ::_exit(0);
+    }
+    for (int wait = 0; wait < 500 && !fs::exists(temporaryOf(running)); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(fs::exists(temporaryOf(killed)));
+
+    TTestSettings(File.string()).Save();
+    EXPECT_FALSE(fs::exists(temporaryOf(killed)));
+    EXPECT_TRUE(fs::exists(temporaryOf(running))) << "it may be saving right now";
+    EXPECT_EQ(ReadAll(File), kSavedDefaults);
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+}
+
+TEST_F(CommonConstsTest, AFileThatCouldNotBeReadInFullIsKeptBesideTheNewOne) {
+    const fs::path kept = File.string() + ".bad";
+    { CreateAppInfo<TTestSettings>(File.string()); }
+    EXPECT_FALSE(fs::exists(kept)) << "a file read in full needs no copy";
+    struct Row {
+        const char* proves;
+        const char* content;
+    };
+    for (const Row row :
+         {Row{"a typo in a hand-edited value",
+              R"(<TTestSettings MouseSnap="1" Transparent="4O" Zoom="3"/>)"},
+          Row{"a cut-off file", "<?xml version=\"1.0\"?>\r\n<TTestSettings Mouse"}}) {
+        SCOPED_TRACE(row.proves);
+        WriteAll(File, row.content);
+        {
+            auto settings = CreateAppInfo<TTestSettings>(File.string());
+            settings->Zoom = 2;
+        }
+        EXPECT_EQ(ReadAll(kept), row.content) << "the copy is replaced each time";
+        TTestSettings reread(File.string());
+        reread.Load();
+        EXPECT_EQ(reread.Zoom, 2) << "the new file is complete";
+    }
 }
 
 TEST_F(CommonConstsTest, SavingKeepsTheFilesPermissionsAndFollowsALink) {

@@ -139,7 +139,8 @@ TEST(SLBrushEx, NoneAndTheGradientKindsPaintNothing) {
 
 TEST(SLBrushEx, SavesColoursAsSignedNumbersAndReadsThemBack) {
     TSLBrushEx fresh;
-    const pugi::xml_node saved = Saved(fresh).document_element();
+    const pugi::xml_document document = Saved(fresh);
+    const pugi::xml_node saved = document.document_element();
     EXPECT_STREQ(saved.attribute("BrushType").value(), "0");
     EXPECT_STREQ(saved.attribute("HatchStyle").value(), "0");
     EXPECT_STREQ(saved.attribute("HatchBgColor").value(), "0");

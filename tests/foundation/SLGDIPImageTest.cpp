@@ -12,6 +12,7 @@
 #include "platform/GPGraphics.h"
 #include "platform/VclClipboard.h"
 #include "platform/VclPicture.h"
+#include "support/PictureFiles.h"
 #include "support/TempFolder.h"
 
 #include <gif_lib.h>
@@ -104,56 +105,15 @@ void WriteGif(const std::string& fileName, int frames, int transparentIndex) {
         }
         (void)saved;
     }
+    // Closing the encoder frees neither the frames nor the screen colour map it was given
+    // (it writes from a copy of that map).
+    ColorMapObject* screenColors = gif->SColorMap;
+    GifFileType written{};
+    written.SavedImages = gif->SavedImages;
+    written.ImageCount = gif->ImageCount;
     ASSERT_EQ(EGifSpew(gif), GIF_OK);
-}
-
-void Put16(std::string& out, int value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, int(value & 0xFFFF));
-    Put16(out, int(value >> 16));
-}
-
-// A placeable Windows metafile of 80 x 40 units at 96 units per inch: a red rectangle over
-// its whole area, drawn without an outline.
-std::string RedRectangleWmf() {
-    std::string records;
-    const auto record = [&](int function, std::vector<int> words) {
-        Put32(records, std::uint32_t(3 + words.size()));
-        Put16(records, function);
-        for (int word : words)
-            Put16(records, word);
-    };
-    record(0x020B, {0, 0});            // window origin y, x
-    record(0x020C, {40, 80});          // window extent y, x
-    record(0x02FC, {0, 0x00FF, 0, 0}); // solid brush, colour 0x000000FF (red)
-    record(0x012D, {0});               // select it
-    record(0x02FA, {5, 0, 0, 0, 0});   // pen of style "null"
-    record(0x012D, {1});               // select it
-    record(0x041B, {40, 80, 0, 0});    // rectangle bottom, right, top, left
-    record(0x0000, {});                // end of file
-    std::string header;
-    Put16(header, 1);
-    Put16(header, 9);
-    Put16(header, 0x0300);
-    Put32(header, std::uint32_t((18 + records.size()) / 2));
-    Put16(header, 2);
-    Put32(header, 8);
-    Put16(header, 0);
-    std::string placeable;
-    Put32(placeable, 0x9AC6CDD7);
-    for (int word : {0, 0, 0, 80, 40, 96})
-        Put16(placeable, word);
-    Put32(placeable, 0);
-    std::uint16_t checksum = 0;
-    for (std::size_t i = 0; i < placeable.size(); i += 2)
-        checksum ^= std::uint16_t(static_cast<unsigned char>(placeable[i]) |
-                                  static_cast<unsigned char>(placeable[i + 1]) << 8);
-    Put16(placeable, checksum);
-    return placeable + header + records;
+    GifFreeMapObject(screenColors);
+    GifFreeSavedImages(&written);
 }
 
 ARGB PixelOf(TGPImage& image, int x, int y) {
@@ -526,6 +486,49 @@ TEST_F(ImageFiles, WindowsMetafileIsPlayedAndKeepsItsBytes) {
     EXPECT_EQ(PixelOf(assigned, 0, 0), kRed);
 }
 
+// --- Hostile headers -----------------------------------------------------------------------------
+
+// Every reader checks the size a file claims before it allocates the pixels: a picture
+// larger than 16384 pixels a side or 256 MB of 32-bit pixels shows the desktop icon.
+TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } rows[] = {
+        {"screen.gif", GifClaiming(20000, 20000, {{1, 1}})}, // a sound GIF of 45 bytes
+        {"screen-and-frame.gif", GifClaiming(20000, 20000, {{20000, 20000}})},
+        {"frame-beyond-screen.gif", GifClaiming(10, 10, {{20000, 20000}})},
+        {"frames-together.gif", GifClaiming(8000, 8000, {{8000, 8000}, {8000, 8000}})},
+        {"wide-screen.gif", GifClaiming(20000, 1, {{1, 1}})},
+        {"side.png", TruncatedPngClaiming(30000, 30000)},
+        {"huge.png", TruncatedPngClaiming(1000000, 1000000)},
+        {"square-at-the-side-limit.png", TruncatedPngClaiming(16384, 16384)},
+        {"long-row.png", TruncatedPngClaiming(20000, 1)},
+        {"huge.bmp", BmpClaiming(20000, 20000)},
+        {"units-per-inch.wmf", RedRectangleWmf(32767, 32767, 1)},
+        {"bounding-box.wmf", RedRectangleWmf(32767, 16, 96)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TSLImageEx image;
+        EXPECT_NO_THROW(image.LoadFromFile(Write(row.Name, row.Bytes)));
+        ExpectShellIcon(image);
+    }
+}
+
+TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
+    TSLImageEx image;
+    EXPECT_NO_THROW(image.LoadFromFile(Write("claims.wmf", WmfClaimingLargestRecord(0x7FFFFFFF))));
+    ExpectShellIcon(image);
+
+    // Without its placeable header, a sound metafile still plays.
+    TMetafile plain;
+    plain.SetBytes(RedRectangleWmf().substr(22));
+    TSLImageEx assigned;
+    assigned.Assign(plain);
+    EXPECT_FALSE(assigned.IsEmpty());
+}
+
 // --- Copies, sizes and other sources -------------------------------------------------------------
 
 TEST_F(ImageFiles, CloneCopiesEverythingButTheGuid) {
@@ -778,33 +781,53 @@ TEST_F(ImageFiles, GatherReadsThePictureOfTheMatchingRecord) {
     TSLImageEx source;
     source.LoadFromFile(WriteRgbaPng("gathered.png"));
     const std::string lead = "unrelated leading bytes";
-    const std::string side =
-        lead + Block(Record(LowerCaseOf(source.GUID), "x") + Record("{other}", "yy") +
-                     Record(source.GUID, source.SourceBytes()));
-    std::istringstream stream(side);
-    TSLImageExGather gather;
-    gather.SetSideStream(&stream, std::int64_t(lead.size()));
+    const std::string records = Record(LowerCaseOf(source.GUID), "x") + Record("{other}", "yy") +
+                                Record(source.GUID, source.SourceBytes());
+    // A BlockSize at the very end of the signed range cannot overflow behind the base
+    // offset: the block runs to the end of the stream.
+    for (const std::int64_t blockSize : {std::int64_t(-1), INT64_MAX}) {
+        SCOPED_TRACE(blockSize);
+        std::istringstream stream(lead + Block(records, blockSize));
+        TSLImageExGather gather;
+        gather.SetSideStream(&stream, std::int64_t(lead.size()));
 
-    TSLImageEx target;
-    target.GUID = source.GUID;
-    target.FileExt = ".PNG";
-    gather.ReadImage(target);
-    EXPECT_EQ(target.SourceBytes(), source.SourceBytes());
-    EXPECT_EQ(PixelOf(target, 0, 1), 0x80FF0000u);
+        TSLImageEx target;
+        target.GUID = source.GUID;
+        target.FileExt = ".PNG";
+        gather.ReadImage(target);
+        EXPECT_EQ(target.SourceBytes(), source.SourceBytes());
+        EXPECT_EQ(PixelOf(target, 0, 1), 0x80FF0000u);
+    }
 }
 
-TEST_F(ImageFiles, GatherLeavesThePictureAloneWithoutAMatchingRecord) {
+// Sizes in the side stream are checked against the bytes it holds: nothing is allocated for
+// data the stream does not have, and a picture cut short fails instead of loading half.
+// Either way the description stays as it was.
+TEST_F(ImageFiles, GatherLeavesThePictureAloneWithoutASoundMatchingRecord) {
     TSLImageEx source;
     source.LoadFromFile(WriteRgbaPng("gathered.png"));
+    const std::string full = Block(Record(source.GUID, source.SourceBytes()));
+    const std::size_t dataSizeAt = 8 + TSLImageExGather::DataSizeOffset;
+    const auto withDataSize = [&](std::string side, std::int64_t dataSize) {
+        std::string size;
+        PutInt64(size, dataSize);
+        return side.replace(dataSizeAt, 8, size);
+    };
     const struct {
         const char* Name;
         std::string Side;
+        bool Fails;
     } rows[] = {
-        {"a block of 8 bytes holds no records",
-         Block(Record(source.GUID, source.SourceBytes()), 8)},
-        {"a record cut short", Block(Record(source.GUID, source.SourceBytes())).substr(0, 100)},
-        {"a block longer than the stream", Block(Record("{other}", "yy"), 5000)},
-        {"no block at all", "abc"},
+        {"a block of 8 bytes holds no records", Block(Record(source.GUID, source.SourceBytes()), 8),
+         false},
+        {"a block longer than the stream", Block(Record("{other}", "yy"), 5000), false},
+        {"no block at all", "abc", false},
+        {"another record claiming the largest size",
+         withDataSize(Block(Record("{other}", "yy")), INT64_MAX), false},
+        {"a DataSize of 2 GB in a stream of 190 bytes",
+         withDataSize(Block(Record(source.GUID, "tiny")), std::int64_t(2) << 30), true},
+        {"data cut short", full.substr(0, full.size() - 10), true},
+        {"a header cut short", full.substr(0, 100), true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -814,7 +837,10 @@ TEST_F(ImageFiles, GatherLeavesThePictureAloneWithoutAMatchingRecord) {
         TSLImageEx target;
         target.GUID = source.GUID;
         target.NewBitmap(2, 2);
-        gather.ReadImage(target);
+        if (row.Fails)
+            EXPECT_THROW(gather.ReadImage(target), EReadError);
+        else
+            EXPECT_NO_THROW(gather.ReadImage(target));
         EXPECT_EQ(target.GetWidth(), 2);
         EXPECT_TRUE(target.SourceBytes().empty());
     }

@@ -136,3 +136,56 @@ TEST(SLIniFileDisk, MissingFileIsEmptyAndUnwritablePathThrows) {
     ini.WriteString("A", "b", "c");
     EXPECT_THROW(ini.UpdateFile(), std::exception);
 }
+
+TEST(SLIniFileChinese, AlmostAllUtf8IsUtf8AndOnlyTheStrayBytesAreReplaced) {
+    const std::string replacement = "\xEF\xBF\xBD"; // U+FFFD
+    TTempFolder folder;
+    folder.WriteBytes("stray.lng", "; caf\xE9\r\n[TAppStr]\r\nAppTitle=" + kChineseUtf8 +
+                                       "\r\nNote=a\xFF"
+                                       "b\r\n");
+    const TSLMemIniFile ini(folder.File("stray.lng"));
+    EXPECT_EQ(ini.ReadString("TAppStr", "AppTitle", ""), kChineseUtf8);
+    EXPECT_EQ(ini.ReadString("TAppStr", "Note", ""), "a" + replacement + "b");
+
+    // Text in the Chinese code page, even with a pair that happens to look like UTF-8
+    // ("\xC4\xA3"), is still read in that code page.
+    folder.WriteBytes("gb.lng", "[TAppStr]\r\nAppTitle=" + kChineseGb18030 + "\xC4\xA3" +
+                                    kChineseGb18030 + "\r\n");
+    EXPECT_EQ(TSLMemIniFile(folder.File("gb.lng")).ReadString("TAppStr", "AppTitle", ""),
+              kChineseUtf8 + "\xE6\xA8\xA1" + kChineseUtf8); // 模
+}
+
+TEST(SLIniFileIndex, ManyKeysLoadInOrderAndEveryLookupFindsItsOwn) {
+    constexpr int kKeys = 80000;
+    std::string text = "[Big]\r\n";
+    for (int i = 0; i < kKeys; ++i)
+        text += "Key" + std::to_string(i) + "=Value " + std::to_string(i) + "\r\n";
+    text += "\r\n[Small]\r\nkey7=other\r\n\r\n";
+    TSLMemIniFile ini("");
+    ini.SetText(text);
+    const std::vector<std::string> keys = ini.ReadSection("Big");
+    ASSERT_EQ(keys.size(), std::size_t(kKeys));
+    for (int i = 0; i < kKeys; i += 997) {
+        EXPECT_EQ(keys[std::size_t(i)], "Key" + std::to_string(i));
+        EXPECT_EQ(ini.ReadString("big", "KEY" + std::to_string(i), "?"),
+                  "Value " + std::to_string(i));
+    }
+    EXPECT_EQ(ini.ReadString("Small", "Key7", "?"), "other");
+    // Written out, the text is the file again, byte for byte.
+    EXPECT_TRUE(ini.GetText() == text);
+}
+
+TEST(SLIniFileIndex, ErasingAndRewritingKeepsTheIndexRight) {
+    TSLMemIniFile ini("");
+    ini.SetText("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[C]\r\nz=3\r\n");
+    ini.EraseSection("a");
+    EXPECT_EQ(ini.ReadString("B", "y", "?"), "2");
+    EXPECT_EQ(ini.ReadString("C", "z", "?"), "3");
+    ini.WriteString("B", "Y", "4");
+    ini.WriteString("A", "x", "5");
+    EXPECT_EQ(ini.GetText(), "[B]\r\ny=4\r\n\r\n[C]\r\nz=3\r\n\r\n[A]\r\nx=5\r\n\r\n");
+    ini.EraseSection("C");
+    ini.EraseSection("B");
+    EXPECT_EQ(ini.ReadString("A", "X", "?"), "5");
+    EXPECT_FALSE(ini.SectionExists("b"));
+}

@@ -399,3 +399,71 @@ TEST(SLLangUtilsLifecycle, InitializeCreatesReadOnlyAndFinalizeFrees) {
     FinalizeSLLangUtils();
     EXPECT_EQ(Translator, nullptr);
 }
+
+// --- Damaged files --------------------------------------------------------------------------
+
+// A literal's bytes, NULs included.
+template <std::size_t N> std::string Bytes(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
+
+TEST(SLTranslatorDamagedFiles, NulInAFontValueEndsTheFaceNameInEveryEncoding) {
+    // U+0000 in a UTF-16 file, or a NUL byte in an 8-bit one, inside the face name.
+    const std::string font = Bytes("Tahoma\0;clRed;-11;0;10;");
+    const std::string text = "[TSampleForm]\r\nFont=" + font + "\r\nCaption=After\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : text)
+        utf16.append({c, '\0'});
+    for (const std::string& bytes : {text, utf16}) {
+        TWritableLanguage language;
+        language.Folder.WriteBytes("lang/Tarsel.lng", bytes);
+        auto translator = language.Open();
+        auto form = NewComponent<TSampleForm>(nullptr);
+        translator->TranslateForm(form.get());
+        EXPECT_EQ(form->Caption(), "After");
+        EXPECT_EQ(form->Font().Name(), "Tahoma");
+        EXPECT_EQ(form->Font().Size(), 10);
+        EXPECT_EQ(form->Font().Color(), clRed);
+    }
+}
+
+TEST(SLTranslatorDamagedFiles, ControlCharactersSeparateFontFieldsLikeBlanks) {
+    const struct {
+        const char* Why;
+        std::string Text;
+        bool Applies;
+    } rows[] = {
+        {"NULs alone between the fields",
+         Bytes("Arial\0clRed\0-13\0"
+               "0\0"
+               "10\0Bold"),
+         true},
+        {"NULs before the first field", Bytes("\0\0Arial;clRed;-13;0;10;"), true},
+        {"only NULs", std::string(64, '\0'), false},
+        {"NUL inside quotes stays in the name", Bytes("\"Ari\0al\";clRed;-13;0;10;"), true},
+        {"unclosed quote", "\"Arial;clRed;-13;0;10;", false},
+        {"tab and bell", "Arial\t;\aclRed;-13;0;10;", true},
+    };
+    for (const auto& row : rows) {
+        TFont font;
+        EXPECT_EQ(TSLTranslator::StringToFont(row.Text, font), row.Applies) << row.Why;
+    }
+}
+
+TEST(SLTranslatorDamagedFiles, OneStrayByteInAUtf8FileKeepsEveryOtherText) {
+    // "测试尺子" in UTF-8; a Latin-1 "é" typed into a comment.
+    const std::string title = "\xE6\xB5\x8B\xE8\xAF\x95\xE5\xB0\xBA\xE5\xAD\x90";
+    TWritableLanguage language;
+    language.Folder.WriteBytes("lang/Tarsel.lng",
+                               "; caf\xE9 notes\r\n[TSampleStrings]\r\nTitle=" + title + "\r\n");
+    language.Translator = language.Open();
+    auto strings = std::make_unique<TSampleStrings>();
+    language.Translator->ReadObjectStrings(strings.get());
+    EXPECT_EQ(strings->Title, title);
+    // Written back in writable mode, the title is still the same text.
+    language.Translator->WriteObjectStrings(strings.get());
+    auto reopened = language.Reopen();
+    std::string reread;
+    ASSERT_TRUE(reopened->ReadString("TSampleStrings", "Title", reread));
+    EXPECT_EQ(reread, title);
+}

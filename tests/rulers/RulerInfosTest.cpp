@@ -1,15 +1,20 @@
 #include "rulers/RulerInfos.h"
 #include "rulers/TestAppInfo.h"
 
+#include "foundation/SLSysUtils.h"
 #include "platform/Screen.h"
 #include "rulers/TestInstruments.h"
+#include "support/FileSizeLimit.h"
+#include "support/ProgramCopy.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -237,40 +242,50 @@ TEST_F(RulerInfos, LoadedPlacementsAreKeptFiniteAndWithinBounds) {
 
 // Saving replaces the file in one step: a reader of the old file (here a second name
 // for it) never sees a half-written one, and no temporary file stays behind.
-TEST_F(RulerInfos, SavingReplacesTheFileInsteadOfRewritingItInPlace) {
+TEST_F(RulerInfos, SavingReplacesTheFileWholeAndKeepsItsOtherNames) {
     WriteText(
         File,
         Document(
             R"(<RulerObjectList><Items><TTestDiscRuler Width="350"/></Items></RulerObjectList>)"));
     const std::string old = ReadText(File);
-    fs::create_hard_link(File, Folder / "old-settings");
+    // A program that has the old file open goes on reading the old text, whole.
+    std::ifstream reader(File, std::ios::binary);
     auto info = Load();
     info->Transparent = 99;
     info->Save();
-    EXPECT_EQ(ReadText(Folder / "old-settings"), old);
+    std::ostringstream readOn;
+    readOn << reader.rdbuf();
+    EXPECT_EQ(readOn.str(), old);
     EXPECT_NE(ReadText(File).find("Transparent=\"99\""), std::string::npos);
     EXPECT_EQ(Load()->RulerObjectList().GetItem(0)->Width, 350);
+
+    // A second name of the same file sees every save.
+    fs::create_hard_link(File, Folder / "shared-settings");
+    info->Transparent = 98;
+    info->Save();
+    EXPECT_EQ(ReadText(Folder / "shared-settings"), ReadText(File));
+    EXPECT_NE(ReadText(File).find("Transparent=\"98\""), std::string::npos);
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(Folder))
         ++entries;
     EXPECT_EQ(entries, 2);
 }
 
-// When the new text cannot be written, the previous settings survive whole. Here the
-// name the save writes its new text under is taken by a folder, so writing fails.
+// When the new text cannot be written (here the file size limit stops it half-way, as a
+// full disk does), the previous settings survive whole.
 TEST_F(RulerInfos, AFailedSaveKeepsEveryPreviousSetting) {
     WriteText(
         File,
         Document(
             R"(<RulerObjectList><Items><TTestDiscRuler Width="350"/></Items></RulerObjectList>)"));
     const std::string old = ReadText(File);
-    const fs::path blocked = File.string() + "." + std::to_string(::getpid()) + ".tmp";
-    fs::create_directories(blocked / "keep");
     auto info = Load();
     info->Transparent = 99;
-    EXPECT_NO_THROW(info->Save());
+    {
+        TFileSizeLimit limit(old.size());
+        EXPECT_NO_THROW(info->Save());
+    }
     EXPECT_EQ(ReadText(File), old);
-    fs::remove_all(blocked);
     info->Save();
     EXPECT_NE(ReadText(File).find("Transparent=\"99\""), std::string::npos);
 }
@@ -283,11 +298,17 @@ TEST_F(RulerInfos, ASaveThatCannotBeWrittenIsDroppedSilently) {
     EXPECT_TRUE(fs::is_directory(File / "keep"));
 }
 
+// The global model keeps its file beside the program: these run from a copy of the test
+// program in a folder of their own.
 TEST_F(RulerInfos, TheGlobalModelLoadsOnFirstUseAndSavesWhenFinalized) {
+    const TTempFolder programFolder;
+    if (!RunsInCopyOfTestProgram(programFolder))
+        return;
     TAppInfo& first = AppInfo();
     EXPECT_EQ(&AppInfo(), &first);
     const fs::path file = first.GetFileName();
     EXPECT_EQ(file.extension(), ".ini");
+    EXPECT_EQ(file.parent_path().string() + "/", TSLSysfn::GetModulePath());
     fs::remove(file);
     first.Transparent = 201;
     FinalizeRulerInfos();
@@ -297,5 +318,24 @@ TEST_F(RulerInfos, TheGlobalModelLoadsOnFirstUseAndSavesWhenFinalized) {
     FinalizeRulerInfos();
     fs::remove(file);
     FinalizeRulerInfos(); // nothing to free, nothing written
+    EXPECT_FALSE(fs::exists(file));
+}
+
+// exit() from deep inside the program (a lost display) must not run the save from static
+// destruction, where the property tables it walks may already be freed.
+TEST_F(RulerInfos, ExitingWithTheModelAliveNeitherSavesNorCrashes) {
+    const TTempFolder programFolder;
+    if (!RunsInCopyOfTestProgram(programFolder))
+        return;
+    const fs::path file = ChangeFileExt(TSLSysfn::GetModuleFileName(), ".ini");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        AppInfo().Transparent = 7;
+        std::exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_FALSE(fs::exists(file));
 }

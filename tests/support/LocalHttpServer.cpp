@@ -77,14 +77,22 @@ std::string ReadRequestHead(int connection, const std::atomic<bool>& stopping) {
     return data.substr(0, data.find("\r\n\r\n"));
 }
 
-void SendAll(int connection, const std::string& bytes) {
+// False when the peer went away before everything was sent.
+bool SendAll(int connection, const std::string& bytes) {
     size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0)
-            return;
+            return false;
         sent += static_cast<size_t>(n);
     }
+    return true;
+}
+
+std::string ChunkOf(const std::string& data) {
+    std::ostringstream chunk;
+    chunk << std::hex << data.size() << "\r\n" << data << "\r\n";
+    return chunk.str();
 }
 
 } // namespace
@@ -111,12 +119,44 @@ void TLocalHttpServer::Reply(int status, std::string reason, std::string body,
     reply << "Content-Length: " << body.size() << "\r\nConnection: close\r\n\r\n" << body;
     std::lock_guard guard(FLock);
     FSilent = false;
+    FLong = false;
     FReply = reply.str();
 }
 
 void TLocalHttpServer::NeverAnswer() {
     std::lock_guard guard(FLock);
     FSilent = true;
+}
+
+void TLocalHttpServer::ReplyLong(std::size_t bodyBytes, TBodyLength length) {
+    std::lock_guard guard(FLock);
+    FSilent = false;
+    FLong = true;
+    FLongBodyBytes = bodyBytes;
+    FLongLength = length;
+}
+
+void TLocalHttpServer::SendLong(int connection, std::size_t bodyBytes, TBodyLength length) {
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    const bool chunked = bodyBytes == 0;
+    std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+    if (chunked)
+        head += "Transfer-Encoding: chunked\r\n";
+    else if (length == TBodyLength::Announced)
+        head += "Content-Length: " + std::to_string(bodyBytes) + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    if (!SendAll(connection, head))
+        return;
+    const std::string piece(kPieceBytes, 'x');
+    const std::string chunk = ChunkOf(piece);
+    std::size_t left = bodyBytes;
+    while (!FStopping && (chunked || left > 0)) {
+        const std::size_t size = chunked ? kPieceBytes : std::min(left, kPieceBytes);
+        if (!SendAll(connection, chunked ? chunk : piece.substr(0, size)))
+            return;
+        FLongBytesSent += size;
+        left -= chunked ? 0 : size;
+    }
 }
 
 std::string TLocalHttpServer::BaseUrl() const {
@@ -153,11 +193,21 @@ void TLocalHttpServer::Answer(int connection) {
         return;
     std::string reply;
     bool silent = false;
+    bool isLong = false;
+    std::size_t longBytes = 0;
+    TBodyLength longLength = TBodyLength::Announced;
     {
         std::lock_guard guard(FLock);
         FRequests.push_back(ParseRequest(head));
         silent = FSilent;
         reply = FReply;
+        isLong = FLong;
+        longBytes = FLongBodyBytes;
+        longLength = FLongLength;
+    }
+    if (isLong && !silent) {
+        SendLong(connection, longBytes, longLength);
+        return;
     }
     if (silent) {
         // Keep the connection open and say nothing until the test ends.

@@ -31,6 +31,14 @@ public:
                std::string contentType = "text/html", std::string extraHeaders = {});
     // From now on read requests but never answer them (until the server stops).
     void NeverAnswer();
+    // The reply to every following request: 200 with a body of bodyBytes bytes "x" sent
+    // as it is read (Content-Length announced, or none and "Connection: close"), or with
+    // chunked transfer coding that never ends when bodyBytes is 0. Sending stops when the
+    // client goes away.
+    enum class TBodyLength { Announced, Unannounced };
+    void ReplyLong(std::size_t bodyBytes, TBodyLength length = TBodyLength::Announced);
+    // Bytes of the long replies' bodies that reached the client's socket so far.
+    std::size_t LongBodyBytesSent() const { return FLongBytesSent; }
 
     int Port() const { return FPort; }
     std::string BaseUrl() const; // "http://127.0.0.1:<port>"
@@ -42,6 +50,7 @@ public:
 private:
     void Serve();
     void Answer(int connection);
+    void SendLong(int connection, std::size_t bodyBytes, TBodyLength length);
 
     int FListener = -1;
     int FPort = 0;
@@ -49,6 +58,10 @@ private:
     mutable std::mutex FLock;
     bool FSilent = false;
     std::string FReply;
+    bool FLong = false;
+    std::size_t FLongBodyBytes = 0;
+    TBodyLength FLongLength = TBodyLength::Announced;
+    std::atomic<std::size_t> FLongBytesSent{0};
     std::vector<TRecordedRequest> FRequests;
     std::thread FThread;
 };

@@ -1,33 +1,32 @@
 #pragma once
-// An X server of the test's own: an Xvfb with the screen size asked for, started on a
-// free display number and stopped with the object. Tests and benchmarks that need a
-// given screen size or desktop resolution start the program on it, so nothing depends
-// on the display they were themselves started on.
+// An X server of the test's own (Xvfb on a free display number), for tests that must
+// end the server under a running program without taking the shared display away, and
+// for tests and benchmarks that need a screen size or desktop resolution of their own.
 
+#include <QProcess>
 #include <QSize>
 #include <QString>
 
-#include <sys/types.h>
-
 class TPrivateXServer {
 public:
-    // Starts the server with one screen of size (24-bit colour) and waits until it
-    // takes connections. Throws when Xvfb cannot be started.
-    explicit TPrivateXServer(QSize size);
+    explicit TPrivateXServer(QSize screen);
     ~TPrivateXServer();
     TPrivateXServer(const TPrivateXServer&) = delete;
     TPrivateXServer& operator=(const TPrivateXServer&) = delete;
 
-    // ":N", for DISPLAY.
-    QString DisplayName() const { return FName; }
-    // The server's process.
-    pid_t Pid() const { return FPid; }
-
+    // ":<number>", for the DISPLAY of the programs that are to use it; empty when the
+    // server did not start.
+    QString Display() const { return FDisplay; }
+    // Ends the server, as when a desktop session is closed.
+    void Kill();
+    // The server's process, 0 when it does not run.
+    qint64 Pid() const { return FServer.processId(); }
     // Sets the desktop's logical resolution the way desktop settings do: the Xft.dpi
-    // resource on the root window, read by clients that start afterwards.
+    // resource on the root window, read by clients that start afterwards. Throws when
+    // xrdb fails.
     void SetXftDpi(int dpi) const;
 
 private:
-    pid_t FPid = 0;
-    QString FName;
+    QProcess FServer;
+    QString FDisplay;
 };

@@ -67,7 +67,7 @@ QString TProgramSandbox::LanguageFilePath(const QString& folder) const {
     return FDir.filePath("Languages/" + folder + "/TarselRuler.lng");
 }
 
-void TProgramSandbox::Start(const QStringList& environment) {
+void TProgramSandbox::Start(const QStringList& environment, const QStringList& launcher) {
     FProcess = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
@@ -76,7 +76,10 @@ void TProgramSandbox::Start(const QStringList& environment) {
     FProcess->setProcessEnvironment(env);
     FProcess->setProcessChannelMode(QProcess::MergedChannels);
     FProcess->setWorkingDirectory(FDir.path());
-    FProcess->start(ProgramPath(), {});
+    if (launcher.isEmpty())
+        FProcess->start(ProgramPath(), {});
+    else
+        FProcess->start(launcher.front(), launcher.mid(1) << ProgramPath());
     if (!FProcess->waitForStarted())
         throw std::runtime_error("the program did not start");
 }
@@ -107,16 +110,20 @@ unsigned long TProgramSandbox::WaitForWindow(int timeoutMs) const {
 }
 
 bool TProgramSandbox::WaitForExit(int timeoutMs) {
+    return WaitForExitCode(timeoutMs) == 0;
+}
+
+std::optional<int> TProgramSandbox::WaitForExitCode(int timeoutMs) {
     if (!FProcess)
-        return false;
+        return std::nullopt;
     // waitForFinished answers false for a process that has already ended (the event loop
     // may have seen it go while the test sent keys), so ask for the state first.
     const bool finished =
         FProcess->state() == QProcess::NotRunning || FProcess->waitForFinished(timeoutMs);
     FOutput += QString::fromUtf8(FProcess->readAll());
-    if (!finished)
-        return false;
-    return FProcess->exitStatus() == QProcess::NormalExit && FProcess->exitCode() == 0;
+    if (!finished || FProcess->exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return FProcess->exitCode();
 }
 
 void TProgramSandbox::Terminate() {

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class TProgramSandbox {
 public:
@@ -27,12 +28,15 @@ public:
     void UseLanguageFolder(const QString& folder, const QByteArray& lngText = {}) const;
     QString LanguageFilePath(const QString& folder) const;
 
-    // Starts the program; extra environment entries as "NAME=value".
-    void Start(const QStringList& environment = {});
+    // Starts the program; extra environment entries as "NAME=value". A launcher (for
+    // instance setpriv with its arguments) runs the program in its place.
+    void Start(const QStringList& environment = {}, const QStringList& launcher = {});
     // The program's first visible top-level window on the display, 0 if none came.
     unsigned long WaitForWindow(int timeoutMs = 15000) const;
     // True when the program ended (with exit code 0) within the time.
     bool WaitForExit(int timeoutMs = 15000);
+    // The exit code when the program ended by itself within the time (not by a signal).
+    std::optional<int> WaitForExitCode(int timeoutMs = 15000);
     bool IsRunning() const;
     // Sends SIGTERM, as a desktop session does at logout.
     void Terminate();

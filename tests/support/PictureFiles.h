@@ -1,0 +1,32 @@
+#pragma once
+// Picture files written byte by byte for the tests and benchmarks: a small metafile that
+// libwmf plays, and files whose headers claim far more than the files hold, as a damaged
+// or hostile file would.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A placeable Windows metafile of 80 x 40 units: a red rectangle over its whole area,
+// drawn without an outline. The placeable header's bounding box (right, bottom) and units
+// per inch can be made to claim another size; by default it is 80 x 40 at 96 per inch.
+std::string RedRectangleWmf(int right = 80, int bottom = 40, int unitsPerInch = 96);
+// The same metafile with a header whose largest record is largestRecordWords words long.
+std::string WmfClaimingLargestRecord(std::uint32_t largestRecordWords);
+
+// A GIF whose logical screen and frames (width, height) claim the given sizes, each frame
+// followed by the picture data of one pixel: sound for a frame of 1 x 1, cut short for
+// any larger one.
+std::string GifClaiming(int screenWidth, int screenHeight, std::vector<std::pair<int, int>> frames);
+
+// The PNG signature, a header claiming width x height RGB pixels and the start of a
+// picture data chunk that the file then cuts short.
+std::string TruncatedPngClaiming(std::uint32_t width, std::uint32_t height);
+
+// A Windows bitmap file header claiming width x height 24-bit pixels, and no pixels.
+std::string BmpClaiming(int width, int height);
+
+// Sound pictures of one pixel: a transparent GIF and a red PNG.
+std::string SmallGif();
+std::string SmallPng();
