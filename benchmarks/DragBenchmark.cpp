@@ -11,6 +11,7 @@
 #include "support/PrivateXServer.h"
 #include "support/XClient.h"
 
+#include "ProcessFigures.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -31,11 +33,7 @@
 
 namespace {
 
-// The program measured: the one built beside the benchmark, or another build (a
-// baseline to compare with) named by TARSEL_PROGRAM.
-const QString kProgram = qEnvironmentVariableIsSet("TARSEL_PROGRAM")
-                             ? qEnvironmentVariable("TARSEL_PROGRAM")
-                             : QStringLiteral(TARSEL_PROGRAM);
+const QString kProgram = bench::ProgramUnderTest();
 constexpr float kAngle = 15.0f;
 constexpr int kWarmUpSteps = 20;
 constexpr int kSteps = 300;
@@ -87,45 +85,11 @@ QByteArray Settings(const TInstrument& instrument, QSize screen) {
            "\"/>\n  </Items></RulerObjectList>\n</TAppInfo>\n";
 }
 
-// CPU time of every thread of the process, nanoseconds (first field of schedstat).
-long long ThreadsCpuNs(qint64 pid) {
-    long long total = 0;
-    const QDir tasks(QString("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(tasks.filePath(task + "/schedstat"));
-        if (stat.open(QIODevice::ReadOnly))
-            total += stat.readAll().split(' ').value(0).toLongLong();
-    }
-    return total;
-}
-
-// utime + stime of the process from /proc/<pid>/stat, milliseconds (clock-tick steps).
-double StatCpuMs(qint64 pid) {
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name in parentheses: state is field 3, utime 14, stime 15.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-double PeakRssMiB(qint64 pid) {
-    QFile status(QString("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
-}
-
 // Waits until the program has handled what it was sent: its CPU time and the X
 // server's stand still for a few milliseconds (the program may be waiting for the
 // server, which may still be busy with the program's last requests).
 void WaitUntilIdle(qint64 pid, qint64 serverPid) {
-    auto both = [&] { return ThreadsCpuNs(pid) + ThreadsCpuNs(serverPid); };
+    auto both = [&] { return bench::ThreadsCpuNs(pid) + bench::ThreadsCpuNs(serverPid); };
     long long last = both();
     int still = 0;
     QElapsedTimer clock;
@@ -215,20 +179,20 @@ void BM_Drag(benchmark::State& state, const TInstrument* instrument, QSize size,
             x.MoveTo(pointAt(step));
             WaitUntilIdle(pid, server.Pid());
         }
-        const long long cpuBefore = ThreadsCpuNs(pid);
-        const double statBefore = StatCpuMs(pid);
+        const long long cpuBefore = bench::ThreadsCpuNs(pid);
+        const double statBefore = bench::StatCpuMs(pid);
         clock.restart();
         for (int counted = 0; counted < kSteps; ++counted, ++step) {
             x.MoveTo(pointAt(step));
             WaitUntilIdle(pid, server.Pid());
         }
         TResult result;
-        result.CpuMsPerStep = (ThreadsCpuNs(pid) - cpuBefore) / 1e6 / kSteps;
-        result.StatMsPerStep = (StatCpuMs(pid) - statBefore) / kSteps;
+        result.CpuMsPerStep = (bench::ThreadsCpuNs(pid) - cpuBefore) / 1e6 / kSteps;
+        result.StatMsPerStep = (bench::StatCpuMs(pid) - statBefore) / kSteps;
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         x.Release(1);
         WaitUntilIdle(pid, server.Pid());
-        result.PeakRssMiB = PeakRssMiB(pid);
+        result.PeakRssMiB = bench::PeakRssMiB(pid);
 
         run.terminate();
         if (!run.waitForFinished(5000)) {
@@ -267,10 +231,9 @@ int main(int argc, char** argv) {
     for (const TInstrument& instrument : kInstruments)
         for (const QSize size : kSizes)
             for (const bool rotate : {false, true}) {
-                const std::string name = std::string("Drag/") + instrument.Name +
-                                         (rotate ? "/rotate/" : "/move/") +
-                                         std::to_string(size.width()) + "x" +
-                                         std::to_string(size.height());
+                const std::string name =
+                    std::string("Drag/") + instrument.Name + (rotate ? "/rotate/" : "/move/") +
+                    std::to_string(size.width()) + "x" + std::to_string(size.height());
                 benchmark::RegisterBenchmark(name.c_str(), BM_Drag, &instrument, size, rotate)
                     ->UseManualTime()
                     ->Iterations(1)

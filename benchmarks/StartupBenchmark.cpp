@@ -6,12 +6,14 @@
 // Run under Xvfb, for instance:
 //   xvfb-run -a -s "-screen 0 3840x2160x24 -dpi 96" build/benchmarks/StartupBenchmark
 
+#include "ProcessFigures.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
 #include <benchmark/benchmark.h>
 
 #include <X11/Xlib.h>
@@ -21,11 +23,7 @@
 
 namespace {
 
-// The program measured: the one built beside the benchmark, or another build (a
-// baseline to compare with) named by TARSEL_PROGRAM.
-const QString kProgram = qEnvironmentVariableIsSet("TARSEL_PROGRAM")
-                             ? qEnvironmentVariable("TARSEL_PROGRAM")
-                             : QStringLiteral(TARSEL_PROGRAM);
+const QString kProgram = bench::ProgramUnderTest();
 const QString kBareWindow = TARSEL_BARE_WINDOW;
 // The straight ruler of the settings below (and the bare window's rectangle) covers
 // this screen point.
@@ -54,17 +52,8 @@ bool RulerOnScreen(Display* display) {
     return found;
 }
 
+// Mean start-up of the program [0] and of the bare window [1], milliseconds.
 double gMeanMs[2];
-
-double PeakRssMiB(qint64 pid) {
-    QFile status(QString("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
-}
 
 // Starts the executable from a folder of its own with the settings beside it and
 // measures until its rectangle is on the screen.
@@ -93,7 +82,7 @@ void StartupToFirstPixel(benchmark::State& state, bool program) {
         totalMs += seconds * 1000;
 
         QThread::msleep(500);
-        peakMiB = std::max(peakMiB, PeakRssMiB(run.processId()));
+        peakMiB = std::max(peakMiB, bench::PeakRssMiB(run.processId()));
         run.terminate();
         if (!run.waitForFinished(5000)) {
             run.kill();

@@ -182,7 +182,8 @@ const TProtractorRuler::TScalePicture& TProtractorRuler::ScalePicture(TGPGraphic
             picture->Ticks.emplace_back();
         picture->Ticks.back().StartFigure();
         picture->Ticks.back().AddLine(static_cast<float>(rim * dx), static_cast<float>(rim * dy),
-                               static_cast<float>(inner * dx), static_cast<float>(inner * dy));
+                                      static_cast<float>(inner * dx),
+                                      static_cast<float>(inner * dy));
     }
 
     // Each number is laid out along +x of the frame turned to its tick, running from the

@@ -56,7 +56,8 @@ TEST_P(DesktopResolution, RulerTicksAreWholeDevicePixelsAndTheFreshPlacementIsUn
     const QPoint corner((screen.width() - kBoxSide) / 2, (screen.height() - kBoxSide) / 2);
     QElapsedTimer clock;
     clock.start();
-    while (x.Grab(QRect(corner + QPoint(100, 32), QSize(1, 1))).pixel(0, 0) != (0xFF000000 | kBody) &&
+    while (x.Grab(QRect(corner + QPoint(100, 32), QSize(1, 1))).pixel(0, 0) !=
+               (0xFF000000 | kBody) &&
            clock.elapsed() < 15000)
         QThread::msleep(20);
     QThread::msleep(300);

@@ -11,16 +11,12 @@
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
 #include "rulers/TriangleRuler.h"
+#include "support/DesktopWindow.h"
 #include "support/ProgramSandbox.h"
 #include "support/XClient.h"
 #include "support/XdoTool.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QScreen>
-#include <QThread>
-#include <QWidget>
-#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,31 +28,13 @@ const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
 const QColor kDesktop(255, 0, 255); // a colour no instrument has
 
 void Settle(int ms = 300) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
+    SettleEvents(ms);
 }
 
-// The desktop behind the program: one plain window of a known colour over the screen.
-class TDesktop : public QWidget {
+// The desktop behind the program, in a colour no instrument has.
+class TDesktop : public TDesktopWindow {
 public:
-    TDesktop() {
-        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        setGeometry(QGuiApplication::primaryScreen()->geometry());
-        QPalette palette;
-        palette.setColor(QPalette::Window, kDesktop);
-        setPalette(palette);
-        setAutoFillBackground(true);
-        show();
-        QElapsedTimer clock;
-        clock.start();
-        while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < 3000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        Settle(100);
-    }
+    TDesktop() : TDesktopWindow(kDesktop) {}
 };
 
 // The four instruments as the test expects them, in the menu's order, placed about the
@@ -92,10 +70,9 @@ struct TModel {
             const TBaseRuler& r = *Rulers[i];
             xml += QByteArray("    <") + names[i] + " Angle=\"" + QByteArray::number(r.Angle) +
                    "\" Height=\"" + QByteArray::number(r.Height) + "\" OffsetX=\"" +
-                   QByteArray::number(r.OffsetX) + "\" OffsetY=\"" +
-                   QByteArray::number(r.OffsetY) + "\" Selected=\"" +
-                   (i == selected ? "1" : "0") + "\" Width=\"" + QByteArray::number(r.Width) +
-                   "\"/>\r\n";
+                   QByteArray::number(r.OffsetX) + "\" OffsetY=\"" + QByteArray::number(r.OffsetY) +
+                   "\" Selected=\"" + (i == selected ? "1" : "0") + "\" Width=\"" +
+                   QByteArray::number(r.Width) + "\"/>\r\n";
         }
         return xml + "  </Items></RulerObjectList>\r\n</TAppInfo>\r\n";
     }

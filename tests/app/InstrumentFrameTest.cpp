@@ -50,8 +50,7 @@ TEST(CoveredRegion, AnAntiAliasedCircleIsCoveredToItsFringe) {
     const QRegion shape = CoveredRegion(image);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
-            ASSERT_EQ(shape.contains(QPoint(x, y)), qAlpha(image.pixel(x, y)) > 0)
-                << x << "," << y;
+            ASSERT_EQ(shape.contains(QPoint(x, y)), qAlpha(image.pixel(x, y)) > 0) << x << "," << y;
 }
 
 class InstrumentFrame : public testing::Test {

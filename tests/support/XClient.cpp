@@ -88,8 +88,7 @@ QRect TXClient::WindowGeometry(unsigned long window) const {
 QRegion TXClient::WindowShape(unsigned long window) const {
     const QRect geometry = WindowGeometry(window);
     int count = 0, ordering = 0;
-    XRectangle* rects =
-        XShapeGetRectangles(FDisplay, window, ShapeBounding, &count, &ordering);
+    XRectangle* rects = XShapeGetRectangles(FDisplay, window, ShapeBounding, &count, &ordering);
     QRegion shape;
     for (int i = 0; i < count; ++i)
         shape += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
