@@ -11,7 +11,6 @@
 #include "foundation/MouseHook.h"
 #include "foundation/SLSysUtils.h"
 #include "platform/CursorQt.h"
-#include "platform/GPGraphicsQt.h"
 #include "platform/Pointer.h"
 #include "platform/Screen.h"
 #include "platform/VclAction.h"
@@ -203,6 +202,12 @@ void TMainForm::FormCreate(TComponent*) {
         tmrCheckUpdate->SetInterval(kAutoCheckUpdateDelayMs);
         tmrCheckUpdate->SetEnabled(true);
     }
+    // The window paints only the instrument's picture: nothing else of the desktop-wide
+    // window is ever visible, so its background is never filled (which would cost a
+    // desktop of pixels and memory).
+    Widget()->setAutoFillBackground(false);
+    Widget()->setAttribute(Qt::WA_OpaquePaintEvent);
+    Widget()->setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void TMainForm::DoCreate() {
@@ -215,7 +220,7 @@ void TMainForm::DoCreate() {
         BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
     };
     followDesktop();
-    RenderFrame();
+    ShowCurrentInstrument(false);
     WatchDesktopChanges(Widget(), [this, followDesktop] {
         followDesktop();
         Invalidate();
@@ -241,10 +246,20 @@ void TMainForm::BindMouseHook() {
 
 void TMainForm::FormPaint(TComponent*) {
     KeepOverDesktop();
-    if (FFrameStale || FFrame.Image().size() != Widget()->size())
-        RenderFrame();
+    // A change that did not come through ShowCurrentInstrument: this paint is clipped
+    // to the old shape, so take the new one and paint again.
+    const TBaseRuler* ruler = CurrentRuler();
+    if (ruler ? !FFrame.Shows(*ruler) : !FFrame.Picture().isNull()) {
+        ShowCurrentInstrument(false);
+        return;
+    }
+    if (FFrame.Picture().isNull())
+        return;
+    // The picture replaces the window's pixels, its transparent fringe included: what
+    // shows of it lies within the shape, on the black of the colour key.
     QPainter painter(Widget());
-    painter.drawImage(QPoint(0, 0), FFrame.Image());
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(FFrame.Bounds().topLeft(), FFrame.Picture());
 }
 
 void TMainForm::KeepOverDesktop() {
@@ -256,17 +271,22 @@ void TMainForm::KeepOverDesktop() {
         SetBounds(desktop.x(), desktop.y(), desktop.width(), desktop.height());
 }
 
-void TMainForm::RenderFrame() {
-    FFrame.Render(Widget()->size(), [this](QPainter& painter) {
-        TBaseRuler* ruler = CurrentRuler();
-        if (!ruler)
-            return;
-        std::unique_ptr<TGPGraphics> graphics = CreateGraphics(painter);
-        ruler->EnsureFont(Font());
-        ruler->Paint(*graphics);
-    });
-    Widget()->setMask(FFrame.Shape().isEmpty() ? kNoShape : FFrame.Shape());
-    FFrameStale = false;
+void TMainForm::ShowCurrentInstrument(bool paintNow) {
+    KeepOverDesktop();
+    TBaseRuler* ruler = CurrentRuler();
+    QRect changed;
+    if (ruler)
+        changed = FFrame.Update(*ruler, Font());
+    else
+        FFrame.Clear();
+    const QRegion shape = FFrame.Shape();
+    Widget()->setMask(shape.isEmpty() ? kNoShape : shape);
+    if (changed.isEmpty())
+        return;
+    if (paintNow)
+        Widget()->repaint(changed);
+    else
+        Widget()->update(changed);
 }
 
 void TMainForm::FormKeyDown(TComponent*, std::uint16_t& Key, TShiftState Shift) {
@@ -452,15 +472,11 @@ void TMainForm::OpenDocument(const std::string& fileOrUrl) {
 // --- What the instrument uses of its window ---
 
 void TMainForm::Invalidate() {
-    FFrameStale = true;
-    Widget()->update();
+    ShowCurrentInstrument(false);
 }
 
 void TMainForm::Repaint() {
-    // Only the part of the window where the instrument was or now is needs painting.
-    const QRect before = FFrame.Shape().boundingRect();
-    RenderFrame();
-    Widget()->repaint(before | FFrame.Shape().boundingRect());
+    ShowCurrentInstrument(true);
 }
 
 void TMainForm::SetCursor(int cursorId) {

@@ -9,7 +9,7 @@
 // Coordinates: the window's client frame is the virtual desktop's, so on a desktop
 // whose top-left monitor starts at (0, 0) window and screen pixels agree.
 
-#include "app/DesktopFrame.h"
+#include "app/InstrumentFrame.h"
 #include "app/PopupMenu.h"
 #include "foundation/BaseFrm.h"
 #include "platform/HintWindow.h"
@@ -93,7 +93,9 @@ public:
     std::uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
     void SetAlphaBlendValue(std::uint8_t value);
 
-    // Repaints at the next turn of the event loop.
+    // Shows the current instrument as it is now: its picture and the window's shape are
+    // brought up to date at once, the pixels are painted at the next turn of the event
+    // loop.
     void Invalidate();
 
     // --- What the instrument uses of its window ---
@@ -113,16 +115,19 @@ private:
     // The bounds rule of every paint: the window covers the virtual desktop, unless it
     // covers exactly the primary monitor already.
     void KeepOverDesktop();
-    // Draws the current instrument afresh and makes its pixels the window's shape.
-    void RenderFrame();
+    // The one way the window follows the current instrument, taken by every change (a
+    // drag step, a key, a command, loading): the instrument's picture and the window's
+    // shape are made first, then the pixels of the picture are painted, at once when
+    // paintNow is set, else at the next turn of the event loop. Painting never has to
+    // work with a shape older than its picture.
+    void ShowCurrentInstrument(bool paintNow);
     void OpenDocument(const std::string& fileOrUrl);
 
     void acHelpAboutExecute(TComponent* Sender);
     void acHelpUpdateExecute(TComponent* Sender);
     void acMouseSnapExecute(TComponent* Sender);
 
-    TDesktopFrame FFrame;
+    TInstrumentFrame FFrame;
     THintWindow FHint;
-    bool FFrameStale = true;
     std::uint8_t FAlphaBlendValue = 200; // the layout's value; creation sets the saved one
 };

@@ -22,6 +22,7 @@
 #include "foundation/SLVclUtils.h"
 #include "foundation/VBCursor.h"
 #include "platform/DisplayLoss.h"
+#include "platform/Screen.h"
 #include "platform/TerminationSignals.h"
 #include "rulers/BaseRuler.h"
 #include "rulers/RulerConsts.h"
@@ -90,6 +91,8 @@ void ShutDownAlsoInsideExit() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Instruments are measured and drawn on the screen's own pixels.
+    platform::UseDevicePixels();
     TApplication application(argc, argv);
     // Logging out ends the program like closing its window, so the settings are saved;
     // so does losing the display.

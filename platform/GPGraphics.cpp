@@ -64,6 +64,9 @@ QPainterPath Ellipse(float x, float y, float width, float height) {
 struct TGPGraphics::TImpl {
     std::unique_ptr<QPainter> OwnPainter; // set when drawing on an image
     QPainter* Painter = nullptr;          // null when there is nothing to draw on
+    // The painter's own transform when the surface was made: surface -> device. Surface
+    // coordinates are the world transform's target and the clip's frame.
+    QTransform Device;
     QTransform World;
     std::optional<QPainterPath> Clip; // surface coordinates; none means everything
     TQuality Quality;
@@ -88,7 +91,7 @@ struct TGPGraphics::TImpl {
             Painter->setClipping(false);
             return;
         }
-        Painter->setWorldTransform(QTransform());
+        Painter->setWorldTransform(Device);
         Painter->setClipPath(*Clip, Qt::ReplaceClip);
     }
 
@@ -103,7 +106,8 @@ struct TGPGraphics::TImpl {
     // The area that "no clip" stands for when an area is taken away from it.
     QPainterPath Everything() const {
         QPainterPath path;
-        const QRectF surface(0, 0, Painter->device()->width(), Painter->device()->height());
+        const QRectF surface = Device.inverted().mapRect(
+            QRectF(0, 0, Painter->device()->width(), Painter->device()->height()));
         path.addRect(surface.adjusted(-kUnboundedClipMargin, -kUnboundedClipMargin,
                                       kUnboundedClipMargin, kUnboundedClipMargin));
         return path;
@@ -134,14 +138,14 @@ struct TGPGraphics::TImpl {
     void Fill(const TGPBrush& brush, const QPainterPath& path) {
         if (!Active() || brush.IsEmpty())
             return;
-        Painter->setWorldTransform(ShapeTransform());
+        Painter->setWorldTransform(ShapeTransform() * Device);
         Painter->fillPath(path, BrushFor(brush, ShiftsShapes()));
     }
 
     void Stroke(const TGPPen& pen, const QPainterPath& path) {
         if (!Active())
             return;
-        Painter->setWorldTransform(ShapeTransform());
+        Painter->setWorldTransform(ShapeTransform() * Device);
         Painter->strokePath(path, QtPen(pen));
     }
 
@@ -171,6 +175,7 @@ TGPGraphics::TGPGraphics(std::unique_ptr<TImpl> impl) : FImpl(std::move(impl)) {
 std::unique_ptr<TGPGraphics> CreateGraphics(QPainter& painter) {
     auto impl = std::make_unique<TGPGraphics::TImpl>();
     impl->Painter = &painter;
+    impl->Device = painter.worldTransform();
     painter.save(); // undone by the destructor
     return std::make_unique<TGPGraphics>(std::move(impl));
 }
@@ -365,7 +370,7 @@ void TGPGraphics::DrawPath(const TGPPen& pen, const TGPGraphicsPath& path) {
 void TGPGraphics::DrawLine(const TGPPen& pen, float x1, float y1, float x2, float y2) {
     if (!FImpl->Active())
         return;
-    FImpl->Painter->setWorldTransform(FImpl->ShapeTransform());
+    FImpl->Painter->setWorldTransform(FImpl->ShapeTransform() * FImpl->Device);
     FImpl->Painter->setPen(QtPen(pen));
     FImpl->Painter->drawLine(QLineF(x1, y1, x2, y2));
 }
@@ -399,11 +404,11 @@ void TGPGraphics::DrawImage(const TGPImage& image, const TGPRectF& destRect, flo
         const QImage scaled =
             pixels.copy(sourcePixels)
                 .scaled(onSurface.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        painter.setWorldTransform(QTransform());
+        painter.setWorldTransform(FImpl->Device);
         painter.drawImage(onSurface.topLeft(), scaled);
         return;
     }
-    painter.setWorldTransform(world);
+    painter.setWorldTransform(world * FImpl->Device);
     painter.drawImage(target, pixels, source);
 }
 
@@ -430,7 +435,7 @@ void TGPGraphics::DrawString(const std::string& text, const TGPFont& font, const
     } else {
         placement = QTransform::fromTranslate(origin.X, origin.Y) * placement;
     }
-    painter.setWorldTransform(placement);
+    painter.setWorldTransform(placement * FImpl->Device);
     painter.setFont(qtFont);
     painter.setPen(QPen(FImpl->BrushFor(brush, false), 0));
     painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,

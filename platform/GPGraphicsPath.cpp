@@ -1,6 +1,11 @@
 #include "platform/GPGraphicsPath.h"
 
 #include "platform/GPQtAccess.h"
+#include "platform/GPQtDrawAccess.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QStringList>
 
 #include <algorithm>
 #include <array>
@@ -9,6 +14,7 @@
 
 namespace {
 constexpr double kFullTurn = 360.0;
+constexpr double kMetersPerInch = 0.0254;
 
 double DegToRad(double degrees) {
     return degrees * std::numbers::pi / 180.0;
@@ -245,6 +251,53 @@ void TGPGraphicsPath::AddPie(const TGPRectF& rect, float startAngle, float sweep
 void TGPGraphicsPath::AddPie(float x, float y, float width, float height, float startAngle,
                              float sweepAngle) {
     AddPie(TGPRectF(x, y, width, height), startAngle, sweepAngle);
+}
+
+void TGPGraphicsPath::Flatten(const TGPMatrix* matrix, float /*flatness*/) {
+    // Qt splits curves finely enough for pixel work on its own.
+    const QTransform transform = matrix ? QtTransform(*matrix) : QTransform();
+    QPainterPath flat;
+    flat.setFillRule(FImpl->Path.fillRule());
+    for (const QPolygonF& figure : FImpl->Path.toSubpathPolygons(transform))
+        flat.addPolygon(figure);
+    FImpl->Path = flat;
+    FImpl->FigureOpen = false;
+}
+
+void TGPGraphicsPath::AddPath(const TGPGraphicsPath& other, bool connect) {
+    if (connect && FImpl->FigureOpen)
+        FImpl->Path.connectPath(other.FImpl->Path);
+    else
+        FImpl->Path.addPath(other.FImpl->Path);
+    FImpl->FigureOpen = other.FImpl->FigureOpen;
+}
+
+void TGPGraphicsPath::AddString(const std::string& text, const TGPFont& font,
+                                const TGPPointF& origin, const TGPStringFormat* format,
+                                float dpiY) {
+    if (text.empty() || !font.IsAvailable())
+        return;
+    // The font as a surface of that resolution holds it.
+    QImage surface(1, 1, QImage::Format_ARGB32_Premultiplied);
+    const int dotsPerMeter = qRound(dpiY / kMetersPerInch);
+    surface.setDotsPerMeterX(dotsPerMeter);
+    surface.setDotsPerMeterY(dotsPerMeter);
+    const QFont qtFont(QtFontForDevice(font, dpiY), &surface);
+    const QFontMetricsF metrics(qtFont, &surface);
+    const QStringList lines =
+        QString::fromUtf8(text.data(), qsizetype(text.size())).split(QLatin1Char('\n'));
+    // Each line's baseline lies its ascent below the top of its line box.
+    QPainterPath glyphs;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        glyphs.addText(QPointF(0, metrics.ascent() + i * metrics.lineSpacing()), qtFont, lines[i]);
+    const qreal height = metrics.lineSpacing() * lines.size();
+    // Vertical text: a quarter turn clockwise about the upright box's top-right corner.
+    const QTransform placement =
+        format && format->IsVertical()
+            ? QTransform().rotate(90) * QTransform::fromTranslate(origin.X + height, origin.Y)
+            : QTransform::fromTranslate(origin.X, origin.Y);
+    FImpl->Path.addPath(placement.map(glyphs));
+    FImpl->FigureOpen = false;
 }
 
 void TGPGraphicsPath::AddPolygon(std::span<const TGPPointF> points) {

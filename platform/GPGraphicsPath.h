@@ -14,9 +14,12 @@
 
 #include <memory>
 #include <span>
+#include <string>
 
+class TGPFont;
 class TGPMatrix;
 class TGPPen;
+class TGPStringFormat;
 
 class TGPGraphicsPath {
 public:
@@ -56,6 +59,22 @@ public:
     void AddPie(const TGPRectF& rect, float startAngle, float sweepAngle);
     void AddPie(float x, float y, float width, float height, float startAngle, float sweepAngle);
     void AddPolygon(std::span<const TGPPointF> points);
+
+    // Appends the figures of other; with connect, its first figure continues the last
+    // open figure of this path.
+    void AddPath(const TGPGraphicsPath& other, bool connect);
+
+    // Adds the outlines of the glyphs of text (UTF-8, lines separated by "\n") as closed
+    // figures, laid out exactly as TGPGraphics::DrawString draws it at origin on a
+    // surface of dpiY dots per inch (which turns the font's size in points into pixels).
+    // Filled, the figures are the text; unlike drawn text they are ready to be placed
+    // under any transform without laying the glyphs out again.
+    void AddString(const std::string& text, const TGPFont& font, const TGPPointF& origin,
+                   const TGPStringFormat* format, float dpiY);
+
+    // Replaces every curve by straight pieces (after moving the path through the matrix,
+    // if one is given), so that drawing it later has no curves left to split.
+    void Flatten(const TGPMatrix* matrix = nullptr, float flatness = DefaultFlatness);
 
     // Moves every point of the path through the matrix.
     void Transform(const TGPMatrix& matrix);

@@ -20,8 +20,18 @@ QRect VirtualDesktopRect() {
 }
 
 int PixelsPerInch() {
+    // Without Qt's scaling the screen's logical resolution is Xft.dpi itself (96 when
+    // it is not set); with it, Qt would report 96 and stretch the windows instead.
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInch()) : kDefaultPixelsPerInch;
+    const int dpi = screen ? qRound(screen->logicalDotsPerInch()) : 0;
+    return dpi > 0 ? dpi : kDefaultPixelsPerInch;
+}
+
+void UseDevicePixels() {
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // A scale factor set by hand would stretch the windows all the same.
+    qunsetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
 }
 
 } // namespace platform

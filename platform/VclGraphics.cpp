@@ -137,8 +137,12 @@ QColor ColorToQColor(TColor color) {
 }
 
 TFont::TFont() {
+    // The windows were laid out at 96 pixels per inch; their font grows with the
+    // desktop's resolution, so its size in points stays what it was made as.
     if (QApplication::instance())
         PixelsPerInch_ = platform::PixelsPerInch();
+    Height_ = static_cast<int>(
+        std::lround(double(kDesignedHeight) * PixelsPerInch_ / kDesignedPixelsPerInch));
 }
 
 void TFont::SetName(const std::string& name) {

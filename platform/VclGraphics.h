@@ -70,9 +70,13 @@ public:
 private:
     void Changed();
 
+    // The layouts' font: 11 px characters at 96 pixels per inch (8 points).
+    static constexpr int kDesignedHeight = -11;
+    static constexpr int kDesignedPixelsPerInch = 96;
+
     std::string Name_ = "Tahoma";
     TColor Color_ = clWindowText;
-    int Height_ = -11;
+    int Height_ = kDesignedHeight;
     TFontPitch Pitch_ = TFontPitch::fpDefault;
     TFontStyles Style_;
     int PixelsPerInch_ = 96;

@@ -25,6 +25,7 @@ constexpr float kRotateHandleShift = 32.0f;    // px left of the resize handle
 constexpr float kEdgeBandWidth = 16.0f;        // px, 8 px either side of the outline
 constexpr float kEdgeFlatness = 0.25f;         // px, how closely curves are followed
 constexpr float kStickyReleaseDistance = 8.0f; // px per local axis, from the anchor
+constexpr float kPaintMargin = 2.0f;           // px around the painted shapes
 constexpr long double kFullTurn = 360.0L;
 
 constexpr ARGB kPenColor = 0xFF000000; // opaque black
@@ -355,8 +356,7 @@ void TBaseRuler::Paint(TGPGraphics& graphics) {
     TSLGDIPfn::SetGraphicsQuality(graphics, true);
 
     TGPMatrix placement;
-    placement.Translate(OffsetX, OffsetY, TMatrixOrder::Prepend);
-    placement.RotateAt(Angle, GetOrigin(), TMatrixOrder::Prepend);
+    GetPlacement(placement);
     graphics.SetTransform(placement);
 
     DrawBackground(graphics);
@@ -367,6 +367,27 @@ void TBaseRuler::Paint(TGPGraphics& graphics) {
     graphics.SetClip(outline, TCombineMode::Replace);
     const TClipReset clipReset(graphics);
     DrawScale(graphics);
+}
+
+void TBaseRuler::GetPlacement(TGPMatrix& matrix) const {
+    matrix.Reset();
+    matrix.Translate(OffsetX, OffsetY, TMatrixOrder::Prepend);
+    matrix.RotateAt(Angle, GetOrigin(), TMatrixOrder::Prepend);
+}
+
+TGPRectF TBaseRuler::GetPaintBounds() const {
+    TGPGraphicsPath drawn(TFillMode::Alternate);
+    GetOutline(drawn);
+    for (const TGPPointF& handle : {GetRotateHandle(), GetResizeHandle()})
+        drawn.AddEllipse(handle.X - kHandleRadius, handle.Y - kHandleRadius, 2 * kHandleRadius,
+                         2 * kHandleRadius);
+    TGPMatrix placement;
+    GetPlacement(placement);
+    const TGPRectF bounds = drawn.GetBounds(&placement);
+    // Whole world coordinates are pixel centres: a 1 px pen reaches half a pixel beyond
+    // the path, anti-aliasing one pixel more.
+    return TGPRectF(bounds.X - kPaintMargin, bounds.Y - kPaintMargin,
+                    bounds.Width + 2 * kPaintMargin, bounds.Height + 2 * kPaintMargin);
 }
 
 void TBaseRuler::EnsureFont(const TFont& AFont) {

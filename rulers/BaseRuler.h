@@ -24,6 +24,7 @@
 
 class TGPGraphics;
 class TGPGraphicsPath;
+class TGPMatrix;
 class TGPPen;
 class TGPSolidBrush;
 class TSLFontEx;
@@ -103,6 +104,11 @@ public:
     // Draws the instrument; on return the world transform is still the instrument's
     // and the clip is reset.
     void Paint(TGPGraphics& graphics);
+    // The world transform of Paint: local -> window.
+    void GetPlacement(TGPMatrix& matrix) const;
+    // The window rectangle that Paint draws into: the outline and both handles through
+    // the placement, with room for the pen and the anti-aliased fringe.
+    TGPRectF GetPaintBounds() const;
     // Takes the window's font for the scale labels, once: later calls, and later
     // changes of the window's font, change nothing.
     void EnsureFont(const TFont& AFont);

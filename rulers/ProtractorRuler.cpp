@@ -78,10 +78,29 @@ float InnerCircleRadius(float width) {
 
 // ---------------------------------------------------------------------------------------
 
+// In the frame centred on C: the ticks as
+// strokes, the boxes under the numbers and the numbers' glyphs as areas.
+struct TProtractorRuler::TScalePicture {
+    float Width = 0;
+    bool HalfCircle = false;
+    std::string FontName;
+    float FontSize = 0;
+    std::int32_t FontStyle = 0;
+    float DpiY = 0;
+    // The rasteriser works through many small areas much faster than through one that
+    // spans the whole disc, so the ticks are kept by sectors of ten degrees and each
+    // number, and the box under it, as a path of its own.
+    std::vector<TGPGraphicsPath> Ticks;
+    std::vector<TGPGraphicsPath> LabelBoxes;
+    std::vector<TGPGraphicsPath> Labels;
+};
+
 TProtractorRuler::TProtractorRuler() {
     TProtractorRuler::SetSize(kDefaultSide, kDefaultSide);
     IsHalfCircle = true;
 }
+
+TProtractorRuler::~TProtractorRuler() = default;
 
 const TClassInfo& TProtractorRuler::StaticClassInfo() {
     static const TClassInfo info{
@@ -132,11 +151,72 @@ void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
     graphics.DrawLine(*Pen, Width / 2, 0, Width / 2, Height);
 }
 
+const TProtractorRuler::TScalePicture& TProtractorRuler::ScalePicture(TGPGraphics& graphics) {
+    const float dpiY = graphics.GetDpiY();
+    TScalePicture* cached = FScalePicture.get();
+    if (cached && cached->Width == Width && cached->HalfCircle == IsHalfCircle &&
+        cached->FontName == Font->GetFontName() && cached->FontSize == Font->GetSize() &&
+        cached->FontStyle == Font->GetStyle() && cached->DpiY == dpiY)
+        return *cached;
+
+    auto picture = std::make_unique<TScalePicture>();
+    picture->Width = Width;
+    picture->HalfCircle = IsHalfCircle;
+    picture->FontName = Font->GetFontName();
+    picture->FontSize = Font->GetSize();
+    picture->FontStyle = Font->GetStyle();
+    picture->DpiY = dpiY;
+
+    // A tick at d degrees runs inwards from the rim point in that direction; the
+    // 10-degree lines run to the inner circle, which nothing of the scale enters.
+    const float rim = Width / 2;
+    const float innerRadius = InnerCircleRadius(Width);
+    const std::vector<TDegreeTick> scale = WalkDegreeScale(IsHalfCircle);
+    for (const TDegreeTick& tick : scale) {
+        const long double angle = DegreesToRadians(tick.Degree);
+        const long double dx = std::cos(angle), dy = std::sin(angle);
+        const float inner = tick.Kind == TDegreeTickKind::Labelled ? innerRadius
+                            : tick.Kind == TDegreeTickKind::Five   ? rim - kLongTickLength
+                                                                   : rim - kShortTickLength;
+        if (picture->Ticks.empty() || tick.Degree % kLabelStep == 0)
+            picture->Ticks.emplace_back();
+        picture->Ticks.back().StartFigure();
+        picture->Ticks.back().AddLine(static_cast<float>(rim * dx), static_cast<float>(rim * dy),
+                                      static_cast<float>(inner * dx),
+                                      static_cast<float>(inner * dy));
+    }
+
+    // Each number is laid out along +x of the frame turned to its tick, running from the
+    // rim inwards (vertical text, turned a quarter), its outer side 20 px inside the rim.
+    TGPStringFormat format(0, kNeutralLanguage);
+    format.SetFormatFlags(StringFormatFlagsDirectionVertical);
+    const TGPFont& font = Font->GetFont();
+    for (const TDegreeTick& tick : scale) {
+        if (tick.Kind != TDegreeTickKind::Labelled)
+            continue;
+        const TGPSizeF size = TSLGDIPfn::MeasureText(tick.Label, graphics, font, &format);
+        const TGPRectF box(rim - kLabelInset - size.Width, -size.Height / 2, size.Width,
+                           size.Height);
+        TGPMatrix turned;
+        turned.Rotate(static_cast<float>(tick.Degree), TMatrixOrder::Prepend);
+        TGPGraphicsPath boxPath;
+        boxPath.AddRectangle(box);
+        boxPath.Transform(turned);
+        picture->LabelBoxes.push_back(std::move(boxPath));
+        TGPGraphicsPath text;
+        text.AddString(tick.Label, font, TGPPointF(box.X, box.Y), &format, dpiY);
+        // Glyph outlines are curves; split once here, not on every paint.
+        text.Flatten(&turned);
+        picture->Labels.push_back(std::move(text));
+    }
+    FScalePicture = std::move(picture);
+    return *FScalePicture;
+}
+
 void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     TBaseRuler::DrawScale(graphics);
 
-    // The inner circle; nothing of the scale enters it (the upper half of it on the
-    // half circle). The paint sequence resets the clip after the scale.
+    // The inner circle (its upper half on the half circle).
     const float innerRadius = InnerCircleRadius(Width);
     TGPGraphicsPath inner(TFillMode::Alternate);
     const TGPRectF innerBox(Width / 2 - innerRadius, Height / 2 - innerRadius, 2 * innerRadius,
@@ -146,49 +226,19 @@ void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     else
         inner.AddArc(innerBox, 0.0f, 360.0f);
     graphics.DrawPath(*Pen, inner);
-    graphics.SetClip(inner, TCombineMode::Exclude);
 
-    // All ticks in one path, in a frame centred on C: a tick at d degrees runs inwards
-    // from the rim point at that direction. The 10-degree lines run to the centre; the
-    // clip stops them at the inner circle.
+    // Ticks, then the boxes under the numbers (covering the radius lines there), then
+    // the numbers, all in the frame centred on C.
+    const TScalePicture& picture = ScalePicture(graphics);
     const TGraphicsState state = graphics.Save();
     graphics.TranslateTransform(Width / 2, Height / 2, TMatrixOrder::Prepend);
-    const float rim = Width / 2;
-    const std::vector<TDegreeTick> scale = WalkDegreeScale(IsHalfCircle);
-    TGPGraphicsPath ticks;
-    for (const TDegreeTick& tick : scale) {
-        const long double angle = DegreesToRadians(tick.Degree);
-        const long double dx = std::cos(angle), dy = std::sin(angle);
-        const float inner = tick.Kind == TDegreeTickKind::Labelled ? 0.0f
-                            : tick.Kind == TDegreeTickKind::Five   ? rim - kLongTickLength
-                                                                   : rim - kShortTickLength;
-        ticks.StartFigure();
-        ticks.AddLine(static_cast<float>(rim * dx), static_cast<float>(rim * dy),
-                      static_cast<float>(inner * dx), static_cast<float>(inner * dy));
-    }
-    graphics.DrawPath(*Pen, ticks);
-
-    // Each number is laid out along +x of the frame turned to its tick, running from the
-    // rim inwards (vertical text, turned a quarter), its outer side 20 px inside the rim.
-    // Its box is filled first and covers the radius line underneath.
-    TGPStringFormat format(0, kNeutralLanguage);
-    format.SetFormatFlags(StringFormatFlagsDirectionVertical);
-    const TGPFont& font = Font->GetFont();
+    for (const TGPGraphicsPath& sector : picture.Ticks)
+        graphics.DrawPath(*Pen, sector);
+    for (const TGPGraphicsPath& box : picture.LabelBoxes)
+        graphics.FillPath(*Brush, box);
     const TGPBrush& textBrush = Font->Brush()->GetBrush();
-    TGPMatrix centred;
-    graphics.GetTransform(centred);
-    for (const TDegreeTick& tick : scale) {
-        if (tick.Kind != TDegreeTickKind::Labelled)
-            continue;
-        TGPMatrix turned(centred);
-        turned.Rotate(static_cast<float>(tick.Degree), TMatrixOrder::Prepend);
-        graphics.SetTransform(turned);
-        const TGPSizeF size = TSLGDIPfn::MeasureText(tick.Label, graphics, font, &format);
-        const TGPRectF box(rim - kLabelInset - size.Width, -size.Height / 2, size.Width,
-                           size.Height);
-        graphics.FillRectangle(*Brush, box);
-        graphics.DrawString(tick.Label, font, TGPPointF(box.X, box.Y), &format, textBrush);
-    }
+    for (const TGPGraphicsPath& label : picture.Labels)
+        graphics.FillPath(textBrush, label);
     graphics.Restore(state);
 }
 

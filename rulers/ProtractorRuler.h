@@ -9,6 +9,7 @@
 
 #include "rulers/BaseRuler.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ float InnerCircleRadius(float width);
 class TProtractorRuler : public TBaseRuler {
 public:
     TProtractorRuler();
+    ~TProtractorRuler() override;
 
     static const TClassInfo& StaticClassInfo();
     const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
@@ -55,6 +57,14 @@ public:
     // The chord that closes the half circle: the y of the straight edge, 4 degrees of
     // arc below the diameter.
     float ChordY() const;
+
+private:
+    // The graduation laid out for one size, font and kind of circle: it only changes
+    // with them, and laying out 360 ticks and 36 turned numbers costs more than
+    // drawing them, so it is kept until one of them changes.
+    struct TScalePicture;
+    const TScalePicture& ScalePicture(TGPGraphics& graphics);
+    std::unique_ptr<TScalePicture> FScalePicture;
 };
 
 class TProtractorRuler180 : public TProtractorRuler {

@@ -4,6 +4,7 @@
 // Screenshots of each instrument and of the open menu are left in TARSEL_TEST_ARTIFACTS.
 
 #include "support/PrivateXServer.h"
+#include "support/DesktopWindow.h"
 #include "support/ProgramSandbox.h"
 #include "support/XdoTool.h"
 
@@ -112,24 +113,9 @@ void Settle(int ms = 150) {
 }
 
 // A plain window of the test under the program's window, counting the presses it gets.
-class TWindowBelow : public QWidget {
+class TWindowBelow : public TDesktopWindow {
 public:
-    TWindowBelow() {
-        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        setGeometry(QGuiApplication::primaryScreen()->geometry());
-        QPalette palette;
-        palette.setColor(QPalette::Window, QColor(255, 255, 255));
-        setPalette(palette);
-        setAutoFillBackground(true);
-        show();
-        QElapsedTimer clock;
-        clock.start();
-        // Mapped and painted before the program starts, so the program's window is
-        // stacked above it.
-        while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < 3000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        Settle(100);
-    }
+    TWindowBelow() : TDesktopWindow(QColor(255, 255, 255)) {}
     int Presses = 0;
     QPoint LastPress;
 

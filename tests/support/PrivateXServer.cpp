@@ -1,5 +1,9 @@
 #include "support/PrivateXServer.h"
 
+#include <QProcessEnvironment>
+
+#include <stdexcept>
+
 namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kStopTimeoutMs = 5000;
@@ -9,8 +13,10 @@ TPrivateXServer::TPrivateXServer(QSize screen) {
     // -displayfd 1: the server picks a free number and writes it to its standard output
     // once it accepts clients.
     const QString size = QString("%1x%2x24").arg(screen.width()).arg(screen.height());
-    FServer.start("Xvfb", {"-displayfd", "1", "-screen", "0", size, "-nolisten", "tcp",
-                           "+extension", "XInputExtension"});
+    // -noreset: resources set on the root window (Xft.dpi) outlive the client that set
+    // them.
+    FServer.start("Xvfb", {"-displayfd", "1", "-screen", "0", size, "-dpi", "96", "-noreset",
+                           "-nolisten", "tcp", "+extension", "XInputExtension"});
     if (!FServer.waitForStarted(kStartTimeoutMs))
         return;
     while (!FServer.canReadLine() && FServer.waitForReadyRead(kStartTimeoutMs)) {
@@ -32,4 +38,16 @@ void TPrivateXServer::Kill() {
         FServer.kill();
         FServer.waitForFinished(kStopTimeoutMs);
     }
+}
+
+void TPrivateXServer::SetXftDpi(int dpi) const {
+    QProcess xrdb;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", FDisplay);
+    xrdb.setProcessEnvironment(env);
+    xrdb.start("xrdb", {"-merge"});
+    xrdb.write(QByteArray("Xft.dpi: ") + QByteArray::number(dpi) + "\n");
+    xrdb.closeWriteChannel();
+    if (!xrdb.waitForFinished(kStopTimeoutMs) || xrdb.exitCode() != 0)
+        throw std::runtime_error("xrdb could not set Xft.dpi");
 }

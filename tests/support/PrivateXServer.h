@@ -1,6 +1,7 @@
 #pragma once
 // An X server of the test's own (Xvfb on a free display number), for tests that must
-// end the server under a running program without taking the shared display away.
+// end the server under a running program without taking the shared display away, and
+// for tests and benchmarks that need a screen size or desktop resolution of their own.
 
 #include <QProcess>
 #include <QSize>
@@ -18,6 +19,12 @@ public:
     QString Display() const { return FDisplay; }
     // Ends the server, as when a desktop session is closed.
     void Kill();
+    // The server's process, 0 when it does not run.
+    qint64 Pid() const { return FServer.processId(); }
+    // Sets the desktop's logical resolution the way desktop settings do: the Xft.dpi
+    // resource on the root window, read by clients that start afterwards. Throws when
+    // xrdb fails.
+    void SetXftDpi(int dpi) const;
 
 private:
     QProcess FServer;

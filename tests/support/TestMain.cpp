@@ -8,6 +8,8 @@ int main(int argc, char** argv) {
     // Test discovery lists the tests without a display; don't open one for that.
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();
+    // Like the program: no scaling of windows by Qt, screenshots in device pixels.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

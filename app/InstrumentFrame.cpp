@@ -1,0 +1,95 @@
+#include "app/InstrumentFrame.h"
+
+#include "platform/GPGraphicsQt.h"
+#include "rulers/BaseRuler.h"
+
+#include <QPainter>
+
+#include <cmath>
+#include <vector>
+
+TInstrumentFrame::TLook TInstrumentFrame::LookOf(const TBaseRuler& ruler) {
+    return {&ruler,
+            ruler.Width,
+            ruler.Height,
+            ruler.Angle,
+            ruler.OffsetX - std::floor(ruler.OffsetX),
+            ruler.OffsetY - std::floor(ruler.OffsetY)};
+}
+
+QPoint TInstrumentFrame::AnchorOf(const TBaseRuler& ruler) {
+    return QPoint(static_cast<int>(std::floor(ruler.OffsetX)),
+                  static_cast<int>(std::floor(ruler.OffsetY)));
+}
+
+bool TInstrumentFrame::Shows(const TBaseRuler& ruler) const {
+    return !FPicture.isNull() && FLook == LookOf(ruler) && FAnchor == AnchorOf(ruler);
+}
+
+QRect TInstrumentFrame::Update(TBaseRuler& ruler, const TFont& font) {
+    ruler.EnsureFont(font);
+    const QPoint anchor = AnchorOf(ruler);
+    if (!FPicture.isNull() && FLook == LookOf(ruler)) {
+        // Moved by whole pixels: the same picture at another place.
+        FOrigin += anchor - FAnchor;
+        FAnchor = anchor;
+    } else {
+        Render(ruler);
+    }
+    return Bounds();
+}
+
+void TInstrumentFrame::Clear() {
+    FPicture = QImage();
+    FShape = QRegion();
+    FLook = TLook();
+}
+
+void TInstrumentFrame::Render(TBaseRuler& ruler) {
+    // Whole pixels around the painted area; a degenerate placement (an offset no
+    // screen reaches) gives an empty picture rather than a huge one.
+    const TGPRectF paint = ruler.GetPaintBounds();
+    const QRectF area(paint.X, paint.Y, paint.Width, paint.Height);
+    const QRect bounds = area.isValid() && area.width() <= 4 * kMaxRulerExtent &&
+                                 area.height() <= 4 * kMaxRulerExtent
+                             ? area.toAlignedRect()
+                             : QRect();
+    FLook = LookOf(ruler);
+    FAnchor = AnchorOf(ruler);
+    FOrigin = bounds.topLeft();
+    FPicture = QImage(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    FPicture.fill(Qt::transparent);
+    if (!bounds.isEmpty()) {
+        QPainter painter(&FPicture);
+        painter.translate(-bounds.topLeft());
+        const std::unique_ptr<TGPGraphics> graphics = CreateGraphics(painter);
+        ruler.Paint(*graphics);
+    }
+    FShape = CoveredRegion(FPicture);
+}
+
+QRegion CoveredRegion(const QImage& source) {
+    const QImage image = source.format() == QImage::Format_ARGB32_Premultiplied ||
+                                 source.format() == QImage::Format_ARGB32
+                             ? source
+                             : source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // One rectangle per run of covered pixels in a row: rows top to bottom, runs left to
+    // right, never touching, which is the banded order QRegion::setRects expects.
+    std::vector<QRect> runs;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int x = 0;
+        while (x < image.width()) {
+            while (x < image.width() && qAlpha(row[x]) == 0)
+                ++x;
+            const int start = x;
+            while (x < image.width() && qAlpha(row[x]) != 0)
+                ++x;
+            if (x > start)
+                runs.emplace_back(start, y, x - start, 1);
+        }
+    }
+    QRegion region;
+    region.setRects(runs.data(), static_cast<int>(runs.size()));
+    return region;
+}

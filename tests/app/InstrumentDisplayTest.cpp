@@ -1,0 +1,229 @@
+// What the user sees of the instrument on a real X display: after the program starts,
+// after every menu switch between the four instruments and after keys move or resize
+// the instrument, the screen shows the whole instrument as it is now (its opaque pixels
+// in its own colours), the desktop everywhere else, and the window's shape, as the X
+// server holds it, is exactly the instrument's pixels. The expected picture is the
+// instrument's own, drawn here with the same placement; a known-colour window stands
+// for the desktop behind the program. Screen sizes are read from the display.
+
+#include "app/InstrumentFrame.h"
+#include "platform/VclGraphics.h"
+#include "rulers/ProtractorRuler.h"
+#include "rulers/RectangleRuler.h"
+#include "rulers/TriangleRuler.h"
+#include "support/DesktopWindow.h"
+#include "support/ProgramSandbox.h"
+#include "support/XClient.h"
+#include "support/XdoTool.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
+const QColor kDesktop(255, 0, 255); // a colour no instrument has
+
+void Settle(int ms = 300) {
+    SettleEvents(ms);
+}
+
+// The desktop behind the program, in a colour no instrument has.
+class TDesktop : public TDesktopWindow {
+public:
+    TDesktop() : TDesktopWindow(kDesktop) {}
+};
+
+// The four instruments as the test expects them, in the menu's order, placed about the
+// middle of whatever screen the display has.
+struct TModel {
+    std::unique_ptr<TBaseRuler> Rulers[4];
+    TModel(QSize screen) {
+        Rulers[0] = std::make_unique<TRectangleRuler>();
+        Rulers[1] = std::make_unique<TTriangleRuler>();
+        Rulers[2] = std::make_unique<TProtractorRuler180>();
+        Rulers[3] = std::make_unique<TProtractorRuler360>();
+        const float cx = screen.width() / 2.0f, cy = screen.height() / 2.0f;
+        // The straight ruler lies across the discs, so a switch that draws only where
+        // the old instrument was shows at once.
+        Place(*Rulers[0], cx - 450, cy - 40, 0);
+        Place(*Rulers[1], cx - 350, cy - 260, 0);
+        Place(*Rulers[2], cx - 300, cy - 280, 10);
+        Place(*Rulers[3], cx - 200, cy - 250, 15);
+    }
+    static void Place(TBaseRuler& ruler, float x, float y, float angle) {
+        ruler.OffsetX = x;
+        ruler.OffsetY = y;
+        ruler.Angle = angle;
+    }
+    QByteArray Settings(int selected) const {
+        const char* names[] = {"TRectangleRuler", "TTriangleRuler", "TProtractorRuler180",
+                               "TProtractorRuler360"};
+        QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                         "<TAppInfo MouseSnap=\"0\" Transparent=\"255\">\r\n"
+                         "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
+                         "  <RulerObjectList><Items>\r\n";
+        for (int i = 0; i < 4; ++i) {
+            const TBaseRuler& r = *Rulers[i];
+            xml += QByteArray("    <") + names[i] + " Angle=\"" + QByteArray::number(r.Angle) +
+                   "\" Height=\"" + QByteArray::number(r.Height) + "\" OffsetX=\"" +
+                   QByteArray::number(r.OffsetX) + "\" OffsetY=\"" + QByteArray::number(r.OffsetY) +
+                   "\" Selected=\"" + (i == selected ? "1" : "0") + "\" Width=\"" +
+                   QByteArray::number(r.Width) + "\"/>\r\n";
+        }
+        return xml + "  </Items></RulerObjectList>\r\n</TAppInfo>\r\n";
+    }
+};
+
+// Anti-aliased edges of the turned numbers come out a few units apart from one process
+// to the next; what matters is the instrument's colour, not black or the desktop.
+bool SameColour(QRgb a, QRgb b) {
+    constexpr int kTolerance = 24;
+    return std::abs(qRed(a) - qRed(b)) <= kTolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= kTolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= kTolerance;
+}
+
+// A point of the plain body of each instrument, local pixels: off the handles, the
+// scale and the numbers.
+const QPointF kBodyPoints[4] = {{100, 32}, {150, 40}, {300, 150}, {300, 150}};
+
+class InstrumentOnScreen : public testing::Test {
+protected:
+    TXClient x;
+    TDesktop desktop;
+    TModel model{x.ScreenSize()};
+    TProgramSandbox sandbox{Program};
+    TFont font;
+    unsigned long window = 0;
+    int current = 0;
+
+    void Start(int selected) {
+        current = selected;
+        sandbox.WriteSettings(model.Settings(selected));
+        sandbox.Start();
+        window = sandbox.WaitForWindow();
+        ASSERT_NE(window, 0u) << "the program showed no window";
+        Settle(1500);
+    }
+
+    QPoint BodyPoint() const {
+        float px = kBodyPoints[current].x(), py = kBodyPoints[current].y();
+        model.Rulers[current]->RulerToScreen(px, py);
+        return QPoint(qRound(px), qRound(py));
+    }
+
+    void ChooseFromMenu(int kind) {
+        xdo::Click(BodyPoint(), 3);
+        Settle(400);
+        for (int down = 0; down <= kind; ++down)
+            xdo::Key("Down");
+        xdo::Key("Return");
+        current = kind;
+        Settle(500);
+    }
+
+    // The screen shows the current instrument whole and nothing else; the window's shape
+    // is its pixels.
+    void ExpectWholeInstrument(const QString& step) {
+        TInstrumentFrame expected;
+        expected.Update(*model.Rulers[current], font);
+        const QImage& picture = expected.Picture();
+        const QRect bounds = expected.Bounds();
+        const QImage screen = x.GrabScreen();
+        screen.save(QString(TARSEL_TEST_ARTIFACTS "/InstrumentOnScreen-%1.png").arg(step));
+
+        int opaque = 0, wrongInside = 0, wrongOutside = 0;
+        QPoint firstWrong;
+        QRgb wanted = 0, shown = 0;
+        for (int py = 0; py < picture.height(); ++py)
+            for (int px = 0; px < picture.width(); ++px) {
+                const QPoint at = bounds.topLeft() + QPoint(px, py);
+                if (!screen.rect().contains(at))
+                    continue;
+                const QRgb want = picture.pixel(px, py);
+                const QRgb got = screen.pixel(at);
+                if (qAlpha(want) == 255) {
+                    ++opaque;
+                    if (!SameColour(got, want) && wrongInside++ == 0) {
+                        firstWrong = at;
+                        wanted = want;
+                        shown = got;
+                    }
+                } else if (qAlpha(want) == 0) {
+                    wrongOutside += got != kDesktop.rgb();
+                }
+            }
+        EXPECT_GT(opaque, 1000) << step.toStdString();
+        EXPECT_EQ(wrongInside, 0) << step.toStdString() << ": pixels of the instrument not shown, "
+                                  << "the first at " << firstWrong.x() << "," << firstWrong.y()
+                                  << std::hex << ": " << wanted << " shown as " << shown;
+        EXPECT_EQ(wrongOutside, 0) << step.toStdString() << ": pixels beside it not the desktop's";
+        // Away from the picture the desktop shows: sample a grid of the whole screen.
+        int covered = 0;
+        for (int sy = 0; sy < screen.height(); sy += 16)
+            for (int sx = 0; sx < screen.width(); sx += 16)
+                if (!bounds.contains(sx, sy))
+                    covered += screen.pixel(sx, sy) != kDesktop.rgb();
+        EXPECT_EQ(covered, 0) << step.toStdString() << ": the window shows beside the instrument";
+        // The same pixels, however the X server splits them into rectangles.
+        const QRegion shape = x.WindowShape(window);
+        const QRegion differ = shape.xored(expected.Shape());
+        EXPECT_TRUE(differ.isEmpty())
+            << step.toStdString() << ": the shape differs from the instrument's pixels around "
+            << differ.boundingRect().x() << "," << differ.boundingRect().y() << " "
+            << differ.boundingRect().width() << "x" << differ.boundingRect().height();
+    }
+
+    void Quit() {
+        sandbox.Terminate();
+        EXPECT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
+    }
+};
+
+TEST_F(InstrumentOnScreen, EveryMenuSwitchShowsTheWholeNewInstrument) {
+    Start(0);
+    ExpectWholeInstrument("loaded-straight-ruler");
+    // Every instrument after every other: ruler -> full -> half -> set square -> full ...
+    const int order[] = {3, 2, 1, 3, 0, 2, 0, 1, 0};
+    for (int kind : order) {
+        ChooseFromMenu(kind);
+        ExpectWholeInstrument(QString("menu-%1").arg(kind));
+    }
+    Quit();
+}
+
+TEST_F(InstrumentOnScreen, ShiftArrowsMoveAndCtrlArrowsResizeTheWholeInstrument) {
+    for (int kind : {3, 1}) {
+        SCOPED_TRACE(kind);
+        Start(kind);
+        ExpectWholeInstrument(QString("loaded-%1").arg(kind));
+        TBaseRuler& ruler = *model.Rulers[kind];
+        xdo::Click(BodyPoint()); // focus; a press without a move changes nothing
+        Settle();
+        xdo::Key("shift+Down");
+        xdo::Key("shift+Right");
+        ruler.OffsetX += 8;
+        ruler.OffsetY += 8;
+        Settle();
+        ExpectWholeInstrument(QString("shift-arrows-%1").arg(kind));
+        xdo::Key("shift+ctrl+Right");
+        xdo::Key("shift+ctrl+Down");
+        ruler.SetSize(ruler.Width + 8, ruler.Height);
+        ruler.SetSize(ruler.Width, ruler.Height + 8);
+        Settle();
+        ExpectWholeInstrument(QString("ctrl-arrows-%1").arg(kind));
+        xdo::Key("shift+Left");
+        xdo::Key("shift+Up");
+        ruler.OffsetX -= 8;
+        ruler.OffsetY -= 8;
+        Settle();
+        ExpectWholeInstrument(QString("shift-back-%1").arg(kind));
+        Quit();
+    }
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The main window's picture is the instrument's bounding box and its shape exactly the
+// pixels the picture covers; moving the instrument by whole pixels reuses both.
+
+#include "app/InstrumentFrame.h"
+#include "platform/VclGraphics.h"
+#include "rulers/ProtractorRuler.h"
+#include "rulers/RectangleRuler.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Transparent(QSize size) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+TEST(CoveredRegion, IsTheCoveredPixelsBlackIncluded) {
+    QImage image = Transparent(QSize(200, 100));
+    {
+        QPainter painter(&image);
+        painter.fillRect(QRect(10, 20, 30, 5), Qt::black);            // black stays visible
+        painter.fillRect(QRect(100, 50, 1, 1), QColor(255, 0, 0, 1)); // faintest alpha counts
+        painter.fillRect(QRect(150, 0, 50, 100), QColor(135, 206, 235));
+    }
+    const QRegion shape = CoveredRegion(image);
+    EXPECT_TRUE(shape.contains(QPoint(10, 20)));
+    EXPECT_TRUE(shape.contains(QPoint(39, 24)));
+    EXPECT_FALSE(shape.contains(QPoint(40, 24))) << "the pixel right of the black bar";
+    EXPECT_FALSE(shape.contains(QPoint(9, 20)));
+    EXPECT_TRUE(shape.contains(QPoint(100, 50)));
+    EXPECT_FALSE(shape.contains(QPoint(101, 50)));
+    EXPECT_TRUE(shape.contains(QPoint(199, 99))) << "a run that ends at the right edge";
+    // Rows 20..24 of the bar, the dot, and every row of the band.
+    EXPECT_EQ(shape.boundingRect(), QRect(10, 0, 190, 100));
+    EXPECT_TRUE(CoveredRegion(Transparent(QSize(64, 64))).isEmpty());
+}
+
+TEST(CoveredRegion, AnAntiAliasedCircleIsCoveredToItsFringe) {
+    QImage image = Transparent(QSize(40, 40));
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QPointF(20, 20), 8, 8);
+    }
+    const QRegion shape = CoveredRegion(image);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(shape.contains(QPoint(x, y)), qAlpha(image.pixel(x, y)) > 0) << x << "," << y;
+}
+
+class InstrumentFrame : public testing::Test {
+protected:
+    TFont font;
+    TInstrumentFrame frame;
+};
+
+TEST_F(InstrumentFrame, PictureIsTheInstrumentsBoundingBoxAtItsWindowPlace) {
+    TRectangleRuler ruler;
+    ruler.OffsetX = 1000;
+    ruler.OffsetY = 700;
+    const QRect changed = frame.Update(ruler, font);
+    EXPECT_EQ(changed, frame.Bounds());
+    // The strip (0, 0)-(500, 64) with a little room around it, not the desktop.
+    EXPECT_TRUE(frame.Bounds().contains(QRect(1000, 700, 500, 64))) << frame.Bounds().x();
+    EXPECT_LE(frame.Bounds().width(), 500 + 6);
+    EXPECT_LE(frame.Bounds().height(), 64 + 6);
+    const QRegion shape = frame.Shape();
+    EXPECT_TRUE(shape.contains(QPoint(1000, 700))) << "the top-left corner";
+    EXPECT_TRUE(shape.contains(QPoint(1499, 763))) << "the bottom-right corner";
+    EXPECT_FALSE(shape.contains(QPoint(1000, 766)));
+    EXPECT_FALSE(shape.contains(QPoint(998, 730)));
+    // Inside the body the picture is opaque sky blue.
+    const QPoint body = QPoint(1100, 732) - frame.Bounds().topLeft();
+    EXPECT_EQ(frame.Picture().pixel(body), qRgb(0x87, 0xCE, 0xEB));
+    EXPECT_TRUE(frame.Shows(ruler));
+}
+
+TEST_F(InstrumentFrame, AWholePixelMoveKeepsThePictureAndMovesTheShape) {
+    TProtractorRuler360 ruler;
+    ruler.Angle = 15;
+    ruler.OffsetX = 300.5f; // a half pixel, as on a screen of odd width
+    ruler.OffsetY = 200;
+    frame.Update(ruler, font);
+    const qint64 picture = frame.Picture().cacheKey();
+    const QRegion shape = frame.Shape();
+    const QRect bounds = frame.Bounds();
+
+    ruler.OffsetX += 37;
+    ruler.OffsetY -= 8;
+    EXPECT_FALSE(frame.Shows(ruler));
+    const QRect changed = frame.Update(ruler, font);
+    EXPECT_EQ(frame.Picture().cacheKey(), picture) << "not drawn again";
+    EXPECT_EQ(frame.Shape(), shape.translated(37, -8));
+    EXPECT_EQ(changed, bounds.translated(37, -8));
+    EXPECT_TRUE(frame.Shows(ruler));
+
+    // A turn, a new size or a move by a part of a pixel draws it anew.
+    ruler.OffsetX += 0.25f;
+    frame.Update(ruler, font);
+    EXPECT_NE(frame.Picture().cacheKey(), picture);
+    const qint64 moved = frame.Picture().cacheKey();
+    ruler.Angle = 30;
+    frame.Update(ruler, font);
+    EXPECT_NE(frame.Picture().cacheKey(), moved);
+}
+
+TEST_F(InstrumentFrame, AnotherInstrumentReplacesThePictureAndClearLeavesNoShape) {
+    TRectangleRuler straight;
+    TProtractorRuler360 disc;
+    straight.OffsetX = disc.OffsetX = 100;
+    straight.OffsetY = disc.OffsetY = 100;
+    frame.Update(straight, font);
+    frame.Update(disc, font);
+    EXPECT_FALSE(frame.Shows(straight));
+    EXPECT_TRUE(frame.Shape().contains(QPoint(350, 500))) << "the disc's bottom, below the strip";
+    frame.Clear();
+    EXPECT_TRUE(frame.Shape().isEmpty());
+    EXPECT_FALSE(frame.Shows(disc));
+}
+
+} // namespace
