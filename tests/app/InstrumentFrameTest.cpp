@@ -7,6 +7,7 @@
 #include "rulers/RectangleRuler.h"
 
 #include <QPainter>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +122,35 @@ TEST_F(InstrumentFrame, AnotherInstrumentReplacesThePictureAndClearLeavesNoShape
     frame.Clear();
     EXPECT_TRUE(frame.Shape().isEmpty());
     EXPECT_FALSE(frame.Shows(disc));
+}
+
+// The pointer that snapping holds on an edge stands 2 px outside the outline. A press there
+// is meant for the program below, so it must fall outside the window's shape, whatever the
+// instrument's angle and sub-pixel place; a press on the instrument itself drags it instead.
+TEST_F(InstrumentFrame, ThePointerHeldOnAnEdgeIsOutsideTheShape) {
+    TRectangleRuler straight;
+    TProtractorRuler360 disc;
+    for (TBaseRuler* ruler : {static_cast<TBaseRuler*>(&straight), static_cast<TBaseRuler*>(&disc)})
+        for (float angle = 0; angle < 360; angle += 7.5f)
+            for (const float fraction : {0.0f, 0.25f, 0.33f, 0.5f, 0.67f, 0.8f}) {
+                ruler->Angle = angle;
+                ruler->OffsetX = 600 + fraction;
+                ruler->OffsetY = 500 + fraction;
+                frame.Update(*ruler, font);
+                // Pointers above the top edge (for the disc, around its circle), snapped
+                // and rounded to a pixel as the move bridge does, halves to even.
+                for (float along = 0; along <= ruler->Width; along += 11) {
+                    const TGPPointF held = ruler->SnapPoint(TGPPointF(along, -5));
+                    float x = held.X, y = held.Y;
+                    ruler->RulerToScreen(x, y);
+                    const int px = static_cast<int>(std::nearbyint(x));
+                    const int py = static_cast<int>(std::nearbyint(y));
+                    ASSERT_FALSE(frame.Shape().contains(QPoint(px, py)))
+                        << ruler->ClassInfo().Name() << " at " << angle << " degrees, offset +"
+                        << fraction << ": the held pointer (" << px << ", " << py
+                        << ") is on the window";
+                }
+            }
 }
 
 } // namespace
