@@ -74,16 +74,22 @@ QRegion CoveredRegion(const QImage& source) {
                              ? source
                              : source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     // One rectangle per run of covered pixels in a row: rows top to bottom, runs left to
-    // right, never touching, which is the banded order QRegion::setRects expects.
+    // right, never touching, which is the banded order QRegion::setRects expects. In
+    // premultiplied or straight ARGB alike, a pixel is uncovered exactly when its alpha
+    // byte (the top one) is zero.
+    constexpr QRgb kAlphaMask = 0xFF000000u;
+    const int width = image.width();
+    const int height = image.height();
     std::vector<QRect> runs;
-    for (int y = 0; y < image.height(); ++y) {
+    runs.reserve(static_cast<std::size_t>(height) * 2);
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         int x = 0;
-        while (x < image.width()) {
-            while (x < image.width() && qAlpha(row[x]) == 0)
+        while (x < width) {
+            while (x < width && (row[x] & kAlphaMask) == 0)
                 ++x;
             const int start = x;
-            while (x < image.width() && qAlpha(row[x]) != 0)
+            while (x < width && (row[x] & kAlphaMask) != 0)
                 ++x;
             if (x > start)
                 runs.emplace_back(start, y, x - start, 1);
