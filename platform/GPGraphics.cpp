@@ -69,6 +69,13 @@ struct TGPGraphics::TImpl {
     QTransform Device;
     QTransform World;
     std::optional<QPainterPath> Clip; // surface coordinates; none means everything
+    // What the painter was last clipped to, and whether with anti-aliasing (which shapes
+    // the clip's edge). Rasterising a clip costs about as much as filling its area, so a
+    // clip that is set again unchanged (a restored state, the same outline once more) is
+    // not handed to the painter again.
+    bool ClipApplied = false;
+    std::optional<QPainterPath> AppliedClip;
+    bool AppliedClipAntiAliased = false;
     TQuality Quality;
     std::vector<TSavedState> Saved;
     TGraphicsState NextStateId = 1;
@@ -87,6 +94,12 @@ struct TGPGraphics::TImpl {
     void ApplyClip() {
         if (!Active())
             return;
+        const bool antiAliased = Painter->testRenderHint(QPainter::Antialiasing);
+        if (ClipApplied && AppliedClip == Clip && (!Clip || AppliedClipAntiAliased == antiAliased))
+            return;
+        ClipApplied = true;
+        AppliedClip = Clip;
+        AppliedClipAntiAliased = antiAliased;
         if (!Clip) {
             Painter->setClipping(false);
             return;

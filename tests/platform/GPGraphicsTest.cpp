@@ -238,6 +238,37 @@ TEST(GPGraphicsState, RestoreBringsBackTransformClipAndQualityAndDropsLaterState
     EXPECT_EQ(Pixel(*canvas, 1, 1), kBlack); // unclipped after the restore
 }
 
+// The clip that is in force is the one last set or restored, however often the same area
+// comes back: after a state with another clip is restored, and after a reset.
+TEST(GPGraphicsClip, TheSameAreaSetOrRestoredAgainIsInForce) {
+    TGPGraphicsPath left;
+    left.AddRectangle(TGPRectF(0, 0, 10, 20));
+    TGPGraphicsPath right;
+    right.AddRectangle(TGPRectF(30, 0, 10, 20));
+    auto canvas = Canvas(40, 20, kWhite);
+    {
+        TGPGraphics graphics(*canvas);
+        graphics.SetClip(left);
+        const TGraphicsState state = graphics.Save();
+        graphics.SetClip(right);
+        graphics.Restore(state);
+        graphics.FillRectangle(TGPSolidBrush(kBlack), 0, 0, 40, 10);
+
+        graphics.ResetClip();
+        graphics.SetClip(left);
+        graphics.SetClip(left);
+        graphics.FillRectangle(TGPSolidBrush(kBlue), 0, 10, 40, 10);
+
+        graphics.ResetClip();
+        graphics.FillRectangle(TGPSolidBrush(kRed), 20, 0, 1, 1); // unclipped again
+    }
+    EXPECT_EQ(Pixel(*canvas, 5, 5), kBlack);
+    EXPECT_EQ(Pixel(*canvas, 35, 5), kWhite);
+    EXPECT_EQ(Pixel(*canvas, 5, 15), kBlue);
+    EXPECT_EQ(Pixel(*canvas, 35, 15), kWhite);
+    EXPECT_EQ(Pixel(*canvas, 20, 0), kRed);
+}
+
 TEST(GPGraphics, ClearReplacesPixelsInsideTheClipOnly) {
     auto canvas = Canvas(10, 10, kRed);
     {
