@@ -288,18 +288,31 @@ TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
     Settle(300);
     SaveArtifact(GrabScreen(), "SetSquare.png");
 
+    // The protractors stand at their own default place, the middle of the screen: the
+    // half disc above its centre, the full disc around it.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const QPoint centre(screen.width() / 2, screen.height() / 2);
+    const QPoint onBothDiscs = centre + QPoint(-150, -20); // between two 10° lines
+    const QPoint onlyOnTheFullDisc = centre + QPoint(13, 150); // between two 10° lines
     const char* kinds[] = {"HalfCircleProtractor.png", "FullCircleProtractor.png"};
     for (int kind = 0; kind < 2; ++kind) {
-        OpenMenu(QPoint(kLeft + 150, kTop + 220));
+        OpenMenu(kind == 0 ? QPoint(kLeft + 30, kTop + 200) : onBothDiscs);
         for (int down = 0; down < 3 + kind; ++down)
             xdo::Key("Down");
         xdo::Key("Return");
         Settle(300);
-        SaveArtifact(GrabScreen(), kinds[kind]);
+        const QImage shot = GrabScreen();
+        SaveArtifact(shot, kinds[kind]);
+        const QColor desktop = shot.pixelColor(5, 5);
+        EXPECT_NE(shot.pixelColor(onBothDiscs), desktop) << kinds[kind];
+        if (kind == 0)
+            EXPECT_EQ(shot.pixelColor(onlyOnTheFullDisc), desktop) << "below the half disc";
+        else
+            EXPECT_NE(shot.pixelColor(onlyOnTheFullDisc), desktop) << "the full disc's lower half";
     }
 
     // Back to the set square, then the transparency submenu: 50 %.
-    OpenMenu(QPoint(kLeft + 150, kTop + 220));
+    OpenMenu(onBothDiscs);
     xdo::Key("Down");
     xdo::Key("Down");
     xdo::Key("Return");
