@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "benchmarks/DisplayBenchmarkMain.h"
 #include "platform/WindowSystem.h"
 
 #include <X11/Xatom.h>
@@ -77,14 +78,5 @@ BENCHMARK(BM_ClickRequestingActivation)->Unit(benchmark::kMillisecond)->Iteratio
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (!std::getenv("DISPLAY")) {
-        std::fputs("This benchmark needs an X display (try xvfb-run -a).\n", stderr);
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksOnDisplay(argc, argv);
 }

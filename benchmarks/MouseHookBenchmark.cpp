@@ -34,6 +34,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "benchmarks/DisplayBenchmarkMain.h"
 #include "foundation/MouseHook.h"
 #include "support/DeviceInput.h"
 #include "support/FakeInput.h"
@@ -228,14 +229,5 @@ BENCHMARK(BM_DeviceMoveToWindowBelow)
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (!std::getenv("DISPLAY")) {
-        std::fputs("This benchmark needs an X display (try xvfb-run -a).\n", stderr);
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksOnDisplay(argc, argv);
 }
