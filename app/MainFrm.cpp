@@ -26,6 +26,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 // The layout's bounds, replaced by the virtual desktop's before the window first shows.
@@ -244,6 +246,20 @@ void TMainForm::BindMouseHook() {
     };
 }
 
+namespace {
+// Qt's raster engine hands a blit of more than about a hundred rows to its thread pool,
+// and waking the pool costs more than copying an instrument's picture: drawn in bands
+// short enough, each is copied on the spot.
+constexpr int kBandRows = 48;
+
+void DrawInBands(QPainter& painter, QPoint at, const QImage& picture) {
+    for (int top = 0; top < picture.height(); top += kBandRows) {
+        const QRect band(0, top, picture.width(), std::min(kBandRows, picture.height() - top));
+        painter.drawImage(at + band.topLeft(), picture, band);
+    }
+}
+} // namespace
+
 void TMainForm::FormPaint(TComponent*) {
     KeepOverDesktop();
     // A change that did not come through ShowCurrentInstrument: this paint is clipped
@@ -259,7 +275,7 @@ void TMainForm::FormPaint(TComponent*) {
     // shows of it lies within the shape, on the black of the colour key.
     QPainter painter(Widget());
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(FFrame.Bounds().topLeft(), FFrame.Picture());
+    DrawInBands(painter, FFrame.Bounds().topLeft(), FFrame.Picture());
 }
 
 void TMainForm::KeepOverDesktop() {
