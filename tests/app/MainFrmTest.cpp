@@ -9,9 +9,9 @@
 #include "rulers/RectangleRuler.h"
 #include "rulers/RulerInfos.h"
 #include "rulers/TriangleRuler.h"
+#include "support/ProgramCopy.h"
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <gtest/gtest.h>
 
@@ -20,21 +20,22 @@ namespace {
 struct MainWindow : testing::Test {
     static void SetUpTestSuite() { RegisterRulerClasses(); }
 
-    MainWindow() {
-        // A settings file left by an earlier run must not decide these tests.
-        DropSettings();
-        form = NewComponent<TMainForm>(nullptr);
-    }
     ~MainWindow() override {
+        if (!form)
+            return;
         form.reset();
-        DropSettings();
+        FinalizeRulerInfos();
     }
 
-    // Frees the settings model (which saves it) and removes the file it wrote.
-    static void DropSettings() {
-        const QString file = QString::fromStdString(AppInfo().GetFileName());
-        FinalizeRulerInfos();
-        QFile::remove(file);
+    // The window keeps its settings file beside the running program: each test runs
+    // from a copy of this test program in a folder of its own, with no settings file
+    // yet, and makes the window there. True inside the copy; in the original, false
+    // once the copy's result is recorded.
+    bool StartInProgramCopy() {
+        if (!RunsInCopyOfTestProgram(folder))
+            return false;
+        form = NewComponent<TMainForm>(nullptr);
+        return true;
     }
 
     std::vector<std::string> Checked() const {
@@ -48,12 +49,15 @@ struct MainWindow : testing::Test {
 
     void Key(std::uint16_t key, TShiftState shift) { form->FormKeyDown(form.get(), key, shift); }
 
+    TTempFolder folder;
     TComponentPtr<TMainForm> form;
 };
 
 using Names = std::vector<std::string>;
 
 TEST_F(MainWindow, HasTheActionsWithTheirCaptionsInOrder) {
+    if (!StartInProgramCopy())
+        return;
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"acRulerTypeRectangle", "直尺"},
         {"acRulerTypeTriangle", "三角板"},
@@ -89,6 +93,8 @@ TEST_F(MainWindow, HasTheActionsWithTheirCaptionsInOrder) {
 }
 
 TEST_F(MainWindow, MenuHasTheEntriesInOrder) {
+    if (!StartInProgramCopy())
+        return;
     auto texts = [](QMenu* menu) {
         QStringList list;
         for (QAction* item : menu->actions())
@@ -108,6 +114,8 @@ TEST_F(MainWindow, MenuHasTheEntriesInOrder) {
 }
 
 TEST_F(MainWindow, CheckMarksFollowTheSettingsAndTheAlphaValue) {
+    if (!StartInProgramCopy())
+        return;
     // Defaults: the straight ruler is current, alpha 178 is the 30 % step.
     EXPECT_EQ(Checked(), (Names{"acRulerTypeRectangle", "acTransparent30"}));
     EXPECT_EQ(form->AlphaBlendValue(), 178);
@@ -133,6 +141,8 @@ TEST_F(MainWindow, CheckMarksFollowTheSettingsAndTheAlphaValue) {
 }
 
 TEST_F(MainWindow, AutomaticCheckIsArmedOnceAndAManualCheckCancelsIt) {
+    if (!StartInProgramCopy())
+        return;
     EXPECT_TRUE(form->tmrCheckUpdate->Enabled());
     EXPECT_EQ(form->tmrCheckUpdate->Interval(), 600000);
 
@@ -149,6 +159,8 @@ TEST_F(MainWindow, AutomaticCheckIsArmedOnceAndAManualCheckCancelsIt) {
 }
 
 TEST_F(MainWindow, ArrowKeysMoveOrResizeTheCurrentInstrument) {
+    if (!StartInProgramCopy())
+        return;
     TBaseRuler* ruler = AppInfo().GetCurrentRuler();
     const float x = ruler->OffsetX, y = ruler->OffsetY;
     Key(VK_RIGHT, 0);
