@@ -1,9 +1,9 @@
 // What a drag step costs the real program: each instrument, turned 15 degrees, is
 // dragged by its body (move) and by its rotate handle (rotate) with real pointer input
-// (XTest) on private X servers of 1280 x 800 and 3840 x 2160. The figure is the
+// (XTest) on private X servers of 1280 x 800, 3840 x 2160 and 7680 x 4320. The figure is the
 // program's own CPU time per step, read from /proc (all its threads), after each step
 // has been handled in full. The cost of a step should depend on the instrument, not on
-// the desktop: the table at the end gives the ratio between the two screen sizes, and
+// the desktop: the table at the end gives the ratio between the screen sizes, and
 // each run reports the program's peak resident memory.
 //
 //   build/benchmarks/DragBenchmark            (needs Xvfb; no display of its own)
@@ -22,12 +22,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -57,7 +59,7 @@ const TInstrument kInstruments[] = {
     {"ProtractorRuler360", "TProtractorRuler360", 500, 500, {250, 250}, {300, 150}, {396, 250}},
 };
 
-const QSize kSizes[] = {{1280, 800}, {3840, 2160}};
+const QSize kSizes[] = {{1280, 800}, {3840, 2160}, {7680, 4320}};
 
 // Where the instrument is put: its pivot a little above the middle of the screen.
 QPointF Offset(const TInstrument& instrument, QSize screen) {
@@ -207,20 +209,37 @@ void BM_Drag(benchmark::State& state, const TInstrument* instrument, QSize size,
     }
 }
 
+std::string SizeName(QSize size) {
+    return std::to_string(size.width()) + "x" + std::to_string(size.height());
+}
+
+// One row per instrument and step: the figure on each screen size, then the ratio of
+// each larger size's figure to the smallest's.
 void PrintRatios() {
-    std::printf("\nCPU ms per step and the ratio 3840x2160 / 1280x800:\n");
-    std::printf("%-20s %-7s %10s %10s %7s\n", "instrument", "step", "1280x800", "3840x2160",
-                "ratio");
+    std::printf("\nCPU ms per step, and the ratio of each larger screen to %s:\n",
+                SizeName(kSizes[0]).c_str());
+    std::printf("%-20s %-7s", "instrument", "step");
+    for (const QSize size : kSizes)
+        std::printf(" %10s", SizeName(size).c_str());
+    for (std::size_t i = 1; i < std::size(kSizes); ++i)
+        std::printf(" %10s", ("ratio " + std::to_string(kSizes[i].width())).c_str());
+    std::printf("\n");
     for (const TInstrument& instrument : kInstruments)
         for (const char* kind : {"move", "rotate"}) {
             const std::string key = std::string(instrument.Name) + "/" + kind + "/";
-            const auto small = gResults.find(key + "1280");
-            const auto large = gResults.find(key + "3840");
-            if (small == gResults.end() || large == gResults.end())
+            std::vector<double> figures;
+            for (const QSize size : kSizes) {
+                const auto found = gResults.find(key + std::to_string(size.width()));
+                figures.push_back(found == gResults.end() ? NAN : found->second.CpuMsPerStep);
+            }
+            if (std::all_of(figures.begin(), figures.end(), [](double f) { return std::isnan(f); }))
                 continue;
-            std::printf("%-20s %-7s %10.3f %10.3f %7.2f\n", instrument.Name, kind,
-                        small->second.CpuMsPerStep, large->second.CpuMsPerStep,
-                        large->second.CpuMsPerStep / small->second.CpuMsPerStep);
+            std::printf("%-20s %-7s", instrument.Name, kind);
+            for (const double figure : figures)
+                std::printf(" %10.3f", figure);
+            for (std::size_t i = 1; i < figures.size(); ++i)
+                std::printf(" %10.2f", figures[i] / figures[0]);
+            std::printf("\n");
         }
 }
 
@@ -231,9 +250,8 @@ int main(int argc, char** argv) {
     for (const TInstrument& instrument : kInstruments)
         for (const QSize size : kSizes)
             for (const bool rotate : {false, true}) {
-                const std::string name =
-                    std::string("Drag/") + instrument.Name + (rotate ? "/rotate/" : "/move/") +
-                    std::to_string(size.width()) + "x" + std::to_string(size.height());
+                const std::string name = std::string("Drag/") + instrument.Name +
+                                         (rotate ? "/rotate/" : "/move/") + SizeName(size);
                 benchmark::RegisterBenchmark(name.c_str(), BM_Drag, &instrument, size, rotate)
                     ->UseManualTime()
                     ->Iterations(1)
