@@ -69,10 +69,15 @@ struct TGPGraphics::TImpl {
     QTransform Device;
     QTransform World;
     std::optional<QPainterPath> Clip; // surface coordinates; none means everything
+    // Whether the clip's edge is anti-aliased: as the smoothing was when it was set or
+    // restored.
+    bool ClipAntiAliased = false;
     // What the painter was last clipped to, and whether with anti-aliasing (which shapes
-    // the clip's edge). Rasterising a clip costs about as much as filling its area, so a
-    // clip that is set again unchanged (a restored state, the same outline once more) is
-    // not handed to the painter again.
+    // the clip's edge). Rasterising a clip costs about as much as filling its area, so
+    // the painter is clipped only when something is drawn, and a clip that is set again
+    // unchanged (a restored state, the same outline once more) or that is replaced before
+    // anything is drawn under it is never rasterised.
+    bool ClipPending = false; // the clip was set, reset or restored since the painter got it
     bool ClipApplied = false;
     std::optional<QPainterPath> AppliedClip;
     bool AppliedClipAntiAliased = false;
@@ -91,21 +96,35 @@ struct TGPGraphics::TImpl {
         Painter->setRenderHint(QPainter::TextAntialiasing, !IsSingleBitText(Quality.TextHint));
     }
 
+    // Takes note of a new clip (or none); the painter gets it when something is drawn.
+    void ClipChanged() {
+        ClipAntiAliased = IsAntiAliased(Quality.Smoothing);
+        ClipPending = true;
+    }
+
+    // Before anything is drawn: the painter clipped as the surface is.
     void ApplyClip() {
-        if (!Active())
+        if (!Active() || !ClipPending)
             return;
-        const bool antiAliased = Painter->testRenderHint(QPainter::Antialiasing);
-        if (ClipApplied && AppliedClip == Clip && (!Clip || AppliedClipAntiAliased == antiAliased))
+        ClipPending = false;
+        if (ClipApplied && AppliedClip == Clip &&
+            (!Clip || AppliedClipAntiAliased == ClipAntiAliased))
             return;
         ClipApplied = true;
         AppliedClip = Clip;
-        AppliedClipAntiAliased = antiAliased;
+        AppliedClipAntiAliased = ClipAntiAliased;
         if (!Clip) {
             Painter->setClipping(false);
             return;
         }
+        // The painter takes the clip under the anti-aliasing it was set with.
+        const bool antiAliased = Painter->testRenderHint(QPainter::Antialiasing);
+        if (antiAliased != ClipAntiAliased)
+            Painter->setRenderHint(QPainter::Antialiasing, ClipAntiAliased);
         Painter->setWorldTransform(Device);
         Painter->setClipPath(*Clip, Qt::ReplaceClip);
+        if (antiAliased != ClipAntiAliased)
+            Painter->setRenderHint(QPainter::Antialiasing, antiAliased);
     }
 
     bool ShiftsShapes() const { return IsAntiAliased(Quality.Smoothing); }
@@ -151,6 +170,7 @@ struct TGPGraphics::TImpl {
     void Fill(const TGPBrush& brush, const QPainterPath& path) {
         if (!Active() || brush.IsEmpty())
             return;
+        ApplyClip();
         Painter->setWorldTransform(ShapeTransform() * Device);
         Painter->fillPath(path, BrushFor(brush, ShiftsShapes()));
     }
@@ -158,6 +178,7 @@ struct TGPGraphics::TImpl {
     void Stroke(const TGPPen& pen, const QPainterPath& path) {
         if (!Active())
             return;
+        ApplyClip();
         Painter->setWorldTransform(ShapeTransform() * Device);
         Painter->strokePath(path, QtPen(pen));
     }
@@ -296,12 +317,12 @@ void TGPGraphics::SetClip(const TGPGraphicsPath& path, TCombineMode mode) {
         FImpl->Clip = clip ? area.subtracted(*clip) : QPainterPath();
         break;
     }
-    FImpl->ApplyClip();
+    FImpl->ClipChanged();
 }
 
 void TGPGraphics::ResetClip() {
     FImpl->Clip.reset();
-    FImpl->ApplyClip();
+    FImpl->ClipChanged();
 }
 
 bool TGPGraphics::IsClipped() const {
@@ -325,12 +346,13 @@ void TGPGraphics::Restore(TGraphicsState state) {
     FImpl->Quality = found->Quality;
     saved.erase(found, saved.end());
     FImpl->ApplyQuality();
-    FImpl->ApplyClip();
+    FImpl->ClipChanged();
 }
 
 void TGPGraphics::Clear(ARGB color) {
     if (!FImpl->Active())
         return;
+    FImpl->ApplyClip();
     QPainter& painter = *FImpl->Painter;
     painter.setWorldTransform(QTransform());
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -383,6 +405,7 @@ void TGPGraphics::DrawPath(const TGPPen& pen, const TGPGraphicsPath& path) {
 void TGPGraphics::DrawLine(const TGPPen& pen, float x1, float y1, float x2, float y2) {
     if (!FImpl->Active())
         return;
+    FImpl->ApplyClip();
     FImpl->Painter->setWorldTransform(FImpl->ShapeTransform() * FImpl->Device);
     FImpl->Painter->setPen(QtPen(pen));
     FImpl->Painter->drawLine(QLineF(x1, y1, x2, y2));
@@ -403,6 +426,7 @@ void TGPGraphics::DrawImage(const TGPImage& image, const TGPRectF& destRect, flo
     if (!FImpl->Active() || pixels.isNull() || destRect.IsEmptyArea() || !(srcWidth > 0) ||
         !(srcHeight > 0))
         return;
+    FImpl->ApplyClip();
     QPainter& painter = *FImpl->Painter;
     const QRectF source(srcX, srcY, srcWidth, srcHeight);
     const QRectF target(destRect.X, destRect.Y, destRect.Width, destRect.Height);
@@ -434,6 +458,7 @@ void TGPGraphics::DrawString(const std::string& text, const TGPFont& font, const
                              const TGPStringFormat* format, const TGPBrush& brush) {
     if (!FImpl->Active() || text.empty() || !font.IsAvailable() || brush.IsEmpty())
         return;
+    FImpl->ApplyClip();
     QPainter& painter = *FImpl->Painter;
     const QString qtText = QString::fromUtf8(text.data(), qsizetype(text.size()));
     const QFont qtFont = FImpl->FontFor(font);

@@ -44,12 +44,22 @@ constexpr float kShortTickLength = 10.0f; // px, every degree
 constexpr float kLabelInset = 20.0f;      // px between the rim and a label's outer side
 
 constexpr std::uint16_t kNeutralLanguage = 0; // labels are plain digits
+// px: what is drawn this far inside the outline needs no clip (a 1 px pen reaches half
+// a pixel beyond its path, anti-aliasing one pixel more)
+constexpr float kOutlineMargin = 2.0f;
 
 constexpr double kSnapRayLength = 3000.0; // px, longer than any radius the walk draws
 constexpr float kSnapGap = 2.0f;          // px outside the outline
 
 long double DegreesToRadians(long double degrees) {
     return degrees * std::numbers::pi_v<long double> / 180.0L;
+}
+
+// (x, y) turned about the origin by degrees (clockwise on screen).
+TGPPointF TurnedPoint(float x, float y, int degrees) {
+    const long double angle = DegreesToRadians(degrees);
+    const long double c = std::cos(angle), s = std::sin(angle);
+    return {static_cast<float>(x * c - y * s), static_cast<float>(x * s + y * c)};
 }
 
 } // namespace
@@ -93,6 +103,9 @@ struct TProtractorRuler::TScalePicture {
     std::vector<TGPGraphicsPath> Ticks;
     std::vector<TGPGraphicsPath> LabelBoxes;
     std::vector<TGPGraphicsPath> Labels;
+    // Whether every box and number lies well inside the body; only a very large font
+    // makes them reach the rim or, on the half circle, the chord.
+    bool LabelsInside = true;
 };
 
 TProtractorRuler::TProtractorRuler() {
@@ -138,6 +151,8 @@ void TProtractorRuler::GetOutline(TGPGraphicsPath& path) const {
     path.CloseFigure();
 }
 
+// Nothing is clipped here: both diameters end on the outline (the vertical one on the
+// half circle's chord) and the handles drawn next lie well inside the body.
 void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
     TBaseRuler::DrawBackground(graphics);
     TGPGraphicsPath outline(TFillMode::Alternate);
@@ -145,10 +160,16 @@ void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
     graphics.FillPath(*Brush, outline);
     graphics.SetSmoothingMode(SmoothingModeAntiAlias);
     graphics.DrawPath(*Pen, outline);
-    // The clip stays: the handles drawn next are cut to the body as well.
-    graphics.SetClip(outline, TCombineMode::Replace);
     graphics.DrawLine(*Pen, 0, Height / 2, Width, Height / 2);
-    graphics.DrawLine(*Pen, Width / 2, 0, Width / 2, Height);
+    graphics.DrawLine(*Pen, Width / 2, 0, Width / 2, IsHalfCircle ? ChordY() : Height);
+}
+
+bool TProtractorRuler::IsWellInside(const TGPPointF& fromCentre) const {
+    const float rim = Width / 2;
+    const float reach = rim - kOutlineMargin;
+    if (fromCentre.X * fromCentre.X + fromCentre.Y * fromCentre.Y > reach * reach)
+        return false;
+    return !IsHalfCircle || fromCentre.Y <= ChordY() - Height / 2 - kOutlineMargin;
 }
 
 const TProtractorRuler::TScalePicture& TProtractorRuler::ScalePicture(TGPGraphics& graphics) {
@@ -202,19 +223,39 @@ const TProtractorRuler::TScalePicture& TProtractorRuler::ScalePicture(TGPGraphic
         TGPGraphicsPath boxPath;
         boxPath.AddRectangle(box);
         boxPath.Transform(turned);
-        picture->LabelBoxes.push_back(std::move(boxPath));
         TGPGraphicsPath text;
         text.AddString(tick.Label, font, TGPPointF(box.X, box.Y), &format, dpiY);
         // Glyph outlines are curves; split once here, not on every paint.
         text.Flatten(&turned);
+        // The corners of the turned box, and of the box around the turned glyphs (which
+        // may reach a little past the measured one).
+        const TGPRectF glyphs = text.GetBounds();
+        const TGPPointF corners[] = {
+            TurnedPoint(box.X, box.Y, tick.Degree),
+            TurnedPoint(box.X + box.Width, box.Y, tick.Degree),
+            TurnedPoint(box.X, box.Y + box.Height, tick.Degree),
+            TurnedPoint(box.X + box.Width, box.Y + box.Height, tick.Degree),
+            {glyphs.X, glyphs.Y},
+            {glyphs.X + glyphs.Width, glyphs.Y},
+            {glyphs.X, glyphs.Y + glyphs.Height},
+            {glyphs.X + glyphs.Width, glyphs.Y + glyphs.Height},
+        };
+        for (const TGPPointF& corner : corners)
+            picture->LabelsInside = picture->LabelsInside && IsWellInside(corner);
+        picture->LabelBoxes.push_back(std::move(boxPath));
         picture->Labels.push_back(std::move(text));
     }
     FScalePicture = std::move(picture);
     return *FScalePicture;
 }
 
+// The inner circle and the ticks lie inside the body by construction (the ticks start
+// on the rim), and so do the numbers unless the font is very large. Clipping to the
+// curved outline costs more than drawing the whole scale, so only numbers that would
+// reach past the outline are clipped to it.
 void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     TBaseRuler::DrawScale(graphics);
+    graphics.ResetClip();
 
     // The inner circle (its upper half on the half circle).
     const float innerRadius = InnerCircleRadius(Width);
@@ -234,6 +275,12 @@ void TProtractorRuler::DrawScale(TGPGraphics& graphics) {
     graphics.TranslateTransform(Width / 2, Height / 2, TMatrixOrder::Prepend);
     for (const TGPGraphicsPath& sector : picture.Ticks)
         graphics.DrawPath(*Pen, sector);
+    if (!picture.LabelsInside) {
+        TGPGraphicsPath outline(TFillMode::Alternate);
+        GetOutline(outline);
+        outline.Transform(TGPMatrix(1, 0, 0, 1, -Width / 2, -Height / 2));
+        graphics.SetClip(outline, TCombineMode::Replace);
+    }
     for (const TGPGraphicsPath& box : picture.LabelBoxes)
         graphics.FillPath(*Brush, box);
     const TGPBrush& textBrush = Font->Brush()->GetBrush();

@@ -59,6 +59,10 @@ public:
     float ChordY() const;
 
 private:
+    // Whether a point, given from the centre C, lies so far inside the outline that
+    // nothing drawn there needs clipping to it.
+    bool IsWellInside(const TGPPointF& fromCentre) const;
+
     // The graduation laid out for one size, font and kind of circle: it only changes
     // with them, and laying out 360 ticks and 36 turned numbers costs more than
     // drawing them, so it is kept until one of them changes.

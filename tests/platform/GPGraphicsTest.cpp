@@ -6,7 +6,9 @@
 #include "platform/GPQtDrawAccess.h"
 
 #include <QImage>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <set>
 
 namespace {
@@ -267,6 +269,43 @@ TEST(GPGraphicsClip, TheSameAreaSetOrRestoredAgainIsInForce) {
     EXPECT_EQ(Pixel(*canvas, 5, 15), kBlue);
     EXPECT_EQ(Pixel(*canvas, 35, 15), kWhite);
     EXPECT_EQ(Pixel(*canvas, 20, 0), kRed);
+}
+
+// The painter is clipped only when something is drawn: every kind of drawing must find
+// the clip that was set just before it, also after other clips came and went unused.
+TEST(GPGraphicsClip, EveryKindOfDrawingHonoursTheClipSetJustBefore) {
+    const TGPFontFamily family = TGPFontFamily::Substitute("sans-serif");
+    const TGPFont font(&family, 40, FontStyleBold, UnitPixel);
+    auto picture = Canvas(40, 40, kBlack);
+    const std::function<void(TGPGraphics&)> drawings[] = {
+        [](TGPGraphics& g) { g.FillRectangle(TGPSolidBrush(kBlue), 0, 0, 40, 40); },
+        [](TGPGraphics& g) { g.DrawRectangle(TGPPen(kBlue, 12), 4, 4, 32, 32); },
+        [](TGPGraphics& g) { g.DrawLine(TGPPen(kBlue, 40), 0, 20, 40, 20); },
+        [](TGPGraphics& g) { g.Clear(kBlue); },
+        [&](TGPGraphics& g) { g.DrawImage(*picture, 0, 0); },
+        [&](TGPGraphics& g) { g.DrawString("WW", font, TGPPointF(0, -5), TGPSolidBrush(kBlue)); },
+    };
+    TGPGraphicsPath left;
+    left.AddRectangle(TGPRectF(0, 0, 20, 40));
+    TGPGraphicsPath right;
+    right.AddRectangle(TGPRectF(20, 0, 20, 40));
+    for (std::size_t i = 0; i < std::size(drawings); ++i) {
+        SCOPED_TRACE(i);
+        auto canvas = Canvas(40, 40, kWhite);
+        {
+            TGPGraphics graphics(*canvas);
+            graphics.SetClip(right);
+            graphics.ResetClip();
+            graphics.SetClip(left);
+            drawings[i](graphics);
+        }
+        int changedLeft = 0, changedRight = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x)
+                (x < 20 ? changedLeft : changedRight) += Pixel(*canvas, x, y) != kWhite;
+        EXPECT_GT(changedLeft, 0);
+        EXPECT_EQ(changedRight, 0);
+    }
 }
 
 TEST(GPGraphics, ClearReplacesPixelsInsideTheClipOnly) {
