@@ -1,5 +1,6 @@
 #include "platform/MetafileDecoder.h"
 
+#include "platform/MetafileRenderBudget_wmf.h"
 #include "platform/PictureLimits.h"
 
 #include <libwmf/api.h>
@@ -159,7 +160,10 @@ QImage DecodeWindowsMetafile(const QByteArray& bytes) {
     device->bbox = bounds;
     device->width = width;
     device->height = height;
-    if (wmf_play(session.API, 0, &bounds) != wmf_E_None || png.empty())
+    // Drawing calls that would keep the renderer busy beyond its budget are refused: the
+    // play then stops and the metafile decodes as nothing.
+    const platform::TMetafileRenderBudget budget(session.API, bounds, width, height);
+    if (wmf_play(session.API, 0, &bounds) != wmf_E_None || budget.Exceeded() || png.empty())
         return QImage();
     QImage image;
     if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), qsizetype(png.size()),

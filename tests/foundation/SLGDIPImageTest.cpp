@@ -32,6 +32,7 @@ constexpr ARGB kRed = 0xFFFF0000;
 constexpr ARGB kGreen = 0xFF00FF00;
 constexpr ARGB kBlue = 0xFF0000FF;
 constexpr ARGB kWhite = 0xFFFFFFFF;
+constexpr ARGB kBlack = 0xFF000000;
 
 // --- Writing test pictures with the real libraries -------------------------------------------
 
@@ -527,6 +528,46 @@ TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
     TSLImageEx assigned;
     assigned.Assign(plain);
     EXPECT_FALSE(assigned.IsEmpty());
+}
+
+// A few hundred bytes of metafile can ask libwmf's renderer for minutes of work; such a
+// metafile shows the desktop icon. Each row below would take the renderer far longer than
+// any test's time limit if it were drawn.
+TEST_F(ImageFiles, MetafilesAskingTheRendererForEndlessWorkShowTheDesktopIcon) {
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } rows[] = {
+        // 4000 x 3000 pixels for 80 x 40 units: a pen of 40 units is stamped 2000 x 3000
+        // pixels large at every step of the outline.
+        {"wide-pen.wmf", RectanglesWmf(1, 40, 4000, 3000, 96)},
+        // The same picture filled whole, 3000 times over.
+        {"repeated-fills.wmf", RectanglesWmf(3000, 0, 4000, 3000, 96)},
+        // The bounding box drawn backwards is still 4000 x 3000 pixels.
+        {"backward-box.wmf", RectanglesWmf(1, 40, -4000, -3000, 96)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TSLImageEx image;
+        EXPECT_NO_THROW(image.LoadFromFile(Write(row.Name, row.Bytes)));
+        ExpectShellIcon(image);
+    }
+}
+
+TEST_F(ImageFiles, OutlinedMetafilesOfOrdinarySizesArePlayed) {
+    TSLImageEx small;
+    small.LoadFromFile(Write("outlined.wmf", RectanglesWmf(1, 4, 80, 40, 96)));
+    ASSERT_EQ(small.GetWidth(), 80);
+    EXPECT_EQ(PixelOf(small, 0, 20), kBlack);
+    EXPECT_EQ(PixelOf(small, 40, 20), kRed);
+
+    // 20 x 30 pixels a unit: a fine outline and a few fills of a large picture.
+    TSLImageEx large;
+    large.LoadFromFile(Write("outlined-large.wmf", RectanglesWmf(4, 1, 1600, 1200, 96)));
+    ASSERT_EQ(large.GetWidth(), 1600);
+    EXPECT_EQ(large.GetHeight(), 1200);
+    EXPECT_EQ(PixelOf(large, 5, 600), kBlack);
+    EXPECT_EQ(PixelOf(large, 800, 600), kRed);
 }
 
 // --- Copies, sizes and other sources -------------------------------------------------------------

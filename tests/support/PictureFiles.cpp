@@ -30,6 +30,10 @@ void PutChunk(std::string& png, const char* type, const std::string& data) {
 } // namespace
 
 std::string RedRectangleWmf(int right, int bottom, int unitsPerInch) {
+    return RectanglesWmf(1, 0, right, bottom, unitsPerInch);
+}
+
+std::string RectanglesWmf(int rectangles, int penWidth, int right, int bottom, int unitsPerInch) {
     std::string records;
     const auto record = [&](int function, std::vector<int> words) {
         Put32(records, std::uint32_t(3 + words.size()));
@@ -41,9 +45,13 @@ std::string RedRectangleWmf(int right, int bottom, int unitsPerInch) {
     record(0x020C, {40, 80});          // window extent y, x
     record(0x02FC, {0, 0x00FF, 0, 0}); // solid brush, colour 0x000000FF (red)
     record(0x012D, {0});               // select it
-    record(0x02FA, {5, 0, 0, 0, 0});   // pen of style "null"
-    record(0x012D, {1});               // select it
-    record(0x041B, {40, 80, 0, 0});    // rectangle bottom, right, top, left
+    if (penWidth == 0)
+        record(0x02FA, {5, 0, 0, 0, 0}); // pen of style "null"
+    else
+        record(0x02FA, {0, penWidth, 0, 0, 0}); // solid black pen
+    record(0x012D, {1});                        // select it
+    for (int i = 0; i < rectangles; ++i)
+        record(0x041B, {40, 80, 0, 0}); // rectangle bottom, right, top, left
     record(0x0000, {});                // end of file
     std::string header;
     Put16(header, 1);

@@ -12,6 +12,11 @@
 // drawn without an outline. The placeable header's bounding box (right, bottom) and units
 // per inch can be made to claim another size; by default it is 80 x 40 at 96 per inch.
 std::string RedRectangleWmf(int right = 80, int bottom = 40, int unitsPerInch = 96);
+// The same drawing with the rectangle drawn rectangles times, each outlined by a solid black
+// pen penWidth units wide (no outline when 0). The renderer's work grows with the pen's
+// width in pixels squared and with every rectangle: a header claiming a large picture makes
+// each unit many pixels.
+std::string RectanglesWmf(int rectangles, int penWidth, int right, int bottom, int unitsPerInch);
 // The same metafile with a header whose largest record is largestRecordWords words long.
 std::string WmfClaimingLargestRecord(std::uint32_t largestRecordWords);
 
