@@ -176,6 +176,20 @@ protected:
                                                        255, 0, 0,   0,   10,  20,  30, 255}};
         return Write(name, EncodePng(spec));
     }
+
+    struct TNamedFile {
+        const char* Name;
+        std::string Bytes;
+    };
+    // Each file, loaded as a picture, fails at once and shows the desktop icon.
+    void ExpectEachShowsTheShellIcon(const std::vector<TNamedFile>& files) {
+        for (const auto& file : files) {
+            SCOPED_TRACE(file.Name);
+            TSLImageEx image;
+            EXPECT_NO_THROW(image.LoadFromFile(Write(file.Name, file.Bytes)));
+            ExpectShellIcon(image);
+        }
+    }
 };
 } // namespace
 
@@ -492,10 +506,7 @@ TEST_F(ImageFiles, WindowsMetafileIsPlayedAndKeepsItsBytes) {
 // Every reader checks the size a file claims before it allocates the pixels: a picture
 // larger than 16384 pixels a side or 256 MB of 32-bit pixels shows the desktop icon.
 TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
-    const struct {
-        const char* Name;
-        std::string Bytes;
-    } rows[] = {
+    ExpectEachShowsTheShellIcon({
         {"screen.gif", GifClaiming(20000, 20000, {{1, 1}})}, // a sound GIF of 45 bytes
         {"screen-and-frame.gif", GifClaiming(20000, 20000, {{20000, 20000}})},
         {"frame-beyond-screen.gif", GifClaiming(10, 10, {{20000, 20000}})},
@@ -508,13 +519,7 @@ TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
         {"huge.bmp", BmpClaiming(20000, 20000)},
         {"units-per-inch.wmf", RedRectangleWmf(32767, 32767, 1)},
         {"bounding-box.wmf", RedRectangleWmf(32767, 16, 96)},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Name);
-        TSLImageEx image;
-        EXPECT_NO_THROW(image.LoadFromFile(Write(row.Name, row.Bytes)));
-        ExpectShellIcon(image);
-    }
+    });
 }
 
 TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
@@ -534,10 +539,7 @@ TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
 // metafile shows the desktop icon. Each row below would take the renderer far longer than
 // any test's time limit if it were drawn.
 TEST_F(ImageFiles, MetafilesAskingTheRendererForEndlessWorkShowTheDesktopIcon) {
-    const struct {
-        const char* Name;
-        std::string Bytes;
-    } rows[] = {
+    ExpectEachShowsTheShellIcon({
         // 4000 x 3000 pixels for 80 x 40 units: a pen of 40 units is stamped 2000 x 3000
         // pixels large at every step of the outline.
         {"wide-pen.wmf", RectanglesWmf(1, 40, 4000, 3000, 96)},
@@ -545,13 +547,7 @@ TEST_F(ImageFiles, MetafilesAskingTheRendererForEndlessWorkShowTheDesktopIcon) {
         {"repeated-fills.wmf", RectanglesWmf(3000, 0, 4000, 3000, 96)},
         // The bounding box drawn backwards is still 4000 x 3000 pixels.
         {"backward-box.wmf", RectanglesWmf(1, 40, -4000, -3000, 96)},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Name);
-        TSLImageEx image;
-        EXPECT_NO_THROW(image.LoadFromFile(Write(row.Name, row.Bytes)));
-        ExpectShellIcon(image);
-    }
+    });
 }
 
 TEST_F(ImageFiles, OutlinedMetafilesOfOrdinarySizesArePlayed) {

@@ -52,7 +52,7 @@ std::string RectanglesWmf(int rectangles, int penWidth, int right, int bottom, i
     record(0x012D, {1});                        // select it
     for (int i = 0; i < rectangles; ++i)
         record(0x041B, {40, 80, 0, 0}); // rectangle bottom, right, top, left
-    record(0x0000, {});                // end of file
+    record(0x0000, {});                 // end of file
     std::string header;
     Put16(header, 1);
     Put16(header, 9);
