@@ -260,6 +260,8 @@ void WritePictureSeeds(const fs::path& scratch) {
               '\1' + GatherBlock(GatherRecord(GatherGuid, gifBytes.str())));
     WriteSeed("ImageGatherFuzzer", "wmf.bin",
               '\2' + GatherBlock(GatherRecord(GatherGuid, RedRectangleWmf())));
+    WriteSeed("ImageGatherFuzzer", "wmf-drawing.bin",
+              '\2' + GatherBlock(GatherRecord(GatherGuid, DrawingWmf())));
     WriteSeed("ImageGatherFuzzer", "no-records.bin", '\0' + GatherBlock(""));
 }
 

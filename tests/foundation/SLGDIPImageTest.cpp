@@ -535,6 +535,16 @@ TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
     EXPECT_FALSE(assigned.IsEmpty());
 }
 
+// Up to the picture limits a metafile plays, beyond the 128 MiB Qt allows a picture it reads
+// by default: this one is 16384 x 2100 pixels, 131 MiB.
+TEST_F(ImageFiles, MetafileAsLargeAsThePictureLimitsAllowIsPlayed) {
+    TSLImageEx image;
+    image.LoadFromFile(Write("wide.wmf", RedRectangleWmf(16384, 2100, 96)));
+    ASSERT_EQ(image.GetWidth(), 16384);
+    EXPECT_EQ(image.GetHeight(), 2100);
+    EXPECT_EQ(PixelOf(image, 8192, 1050), kRed);
+}
+
 // A few hundred bytes of metafile can ask libwmf's renderer for minutes of work; such a
 // metafile shows the desktop icon. Each row below would take the renderer far longer than
 // any test's time limit if it were drawn.
@@ -550,12 +560,22 @@ TEST_F(ImageFiles, MetafilesAskingTheRendererForEndlessWorkShowTheDesktopIcon) {
     });
 }
 
-TEST_F(ImageFiles, OutlinedMetafilesOfOrdinarySizesArePlayed) {
-    TSLImageEx small;
-    small.LoadFromFile(Write("outlined.wmf", RectanglesWmf(1, 4, 80, 40, 96)));
-    ASSERT_EQ(small.GetWidth(), 80);
-    EXPECT_EQ(PixelOf(small, 0, 20), kBlack);
-    EXPECT_EQ(PixelOf(small, 40, 20), kRed);
+TEST_F(ImageFiles, OrdinaryMetafilesArePlayed) {
+    TSLImageEx drawing;
+    drawing.LoadFromFile(Write("drawing.wmf", DrawingWmf()));
+    ASSERT_EQ(drawing.GetWidth(), 400);
+    EXPECT_EQ(drawing.GetHeight(), 200);
+    EXPECT_EQ(PixelOf(drawing, 0, 100), kBlack);   // the sheet's outline
+    EXPECT_EQ(PixelOf(drawing, 300, 185), kWhite); // the sheet
+    EXPECT_EQ(PixelOf(drawing, 20, 70), kBlack);   // the circle's outline
+    EXPECT_EQ(PixelOf(drawing, 70, 145), kBlue);   // the pie
+    EXPECT_EQ(PixelOf(drawing, 200, 150), kBlue);  // the triangle
+
+    TSLImageEx outlined;
+    outlined.LoadFromFile(Write("outlined.wmf", RectanglesWmf(1, 4, 80, 40, 96)));
+    ASSERT_EQ(outlined.GetWidth(), 80);
+    EXPECT_EQ(PixelOf(outlined, 0, 20), kBlack);
+    EXPECT_EQ(PixelOf(outlined, 40, 20), kRed);
 
     // 20 x 30 pixels a unit: a fine outline and a few fills of a large picture.
     TSLImageEx large;
