@@ -517,6 +517,8 @@ TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
         {"square-at-the-side-limit.png", TruncatedPngClaiming(16384, 16384)},
         {"long-row.png", TruncatedPngClaiming(20000, 1)},
         {"huge.bmp", BmpClaiming(20000, 20000)},
+        // Qt's reader, which reads a GIF under another name, claims 1 x 2 for this one.
+        {"gif-named-bmp.bmp", GifClaiming(20000, 2, {{1, 1}})},
         {"units-per-inch.wmf", RedRectangleWmf(32767, 32767, 1)},
         {"bounding-box.wmf", RedRectangleWmf(32767, 16, 96)},
     });
