@@ -12,8 +12,6 @@
 #include <libwmf/api.h>
 #include <libwmf/ipa.h>
 
-#include <cstdint>
-
 namespace platform {
 
 // Pixels the renderer may touch for one metafile, a stroke's pen counted whole at every
