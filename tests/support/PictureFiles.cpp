@@ -28,9 +28,7 @@ void PutChunk(std::string& png, const char* type, const std::string& data) {
     for (int i = 0; i < 4; ++i)
         png += static_cast<char>((crc >> (24 - 8 * i)) & 0xFF);
 }
-} // namespace
 
-namespace {
 // The records of a metafile as they are written: each its size in 16-bit words, its
 // function and its parameters.
 struct TWmfRecords {
