@@ -17,6 +17,7 @@
 #include "rulers/RectangleRuler.h"
 #include "rulers/RulerInfos.h"
 #include "rulers/TriangleRuler.h"
+#include "support/PictureFiles.h"
 
 #include <gif_lib.h>
 
@@ -140,52 +141,6 @@ void WriteGif(const std::string& fileName) {
         std::abort();
 }
 
-void Put16(std::string& out, int value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, int(value & 0xFFFF));
-    Put16(out, int(value >> 16));
-}
-
-// A placeable metafile of 80 x 40 units at 96 per inch with one red rectangle; the program
-// reads metafiles but writes none, so this one is put together by hand.
-std::string RedRectangleWmf() {
-    std::string records;
-    const auto record = [&](int function, std::vector<int> words) {
-        Put32(records, std::uint32_t(3 + words.size()));
-        Put16(records, function);
-        for (int word : words)
-            Put16(records, word);
-    };
-    record(0x020B, {0, 0});
-    record(0x020C, {40, 80});
-    record(0x02FC, {0, 0x00FF, 0, 0});
-    record(0x012D, {0});
-    record(0x041B, {40, 80, 0, 0});
-    record(0x0000, {});
-    std::string header;
-    for (int word : {1, 9, 0x0300})
-        Put16(header, word);
-    Put32(header, std::uint32_t((18 + records.size()) / 2));
-    Put16(header, 1);
-    Put32(header, 8);
-    Put16(header, 0);
-    std::string placeable;
-    Put32(placeable, 0x9AC6CDD7);
-    for (int word : {0, 0, 0, 80, 40, 96})
-        Put16(placeable, word);
-    Put32(placeable, 0);
-    std::uint16_t checksum = 0;
-    for (std::size_t i = 0; i < placeable.size(); i += 2)
-        checksum ^= std::uint16_t(static_cast<unsigned char>(placeable[i]) |
-                                  static_cast<unsigned char>(placeable[i + 1]) << 8);
-    Put16(placeable, checksum);
-    return placeable + header + records;
-}
-
 // A 3 x 2 picture with one see-through and one half-transparent pixel.
 void DrawSmallPicture(TSLImageEx& image) {
     TSLBitmap& bitmap = image.NewBitmap(3, 2);
@@ -260,6 +215,8 @@ void WritePictureSeeds(const fs::path& scratch) {
               '\1' + GatherBlock(GatherRecord(GatherGuid, gifBytes.str())));
     WriteSeed("ImageGatherFuzzer", "wmf.bin",
               '\2' + GatherBlock(GatherRecord(GatherGuid, RedRectangleWmf())));
+    WriteSeed("ImageGatherFuzzer", "wmf-drawing.bin",
+              '\2' + GatherBlock(GatherRecord(GatherGuid, DrawingWmf())));
     WriteSeed("ImageGatherFuzzer", "no-records.bin", '\0' + GatherBlock(""));
 }
 

@@ -1,11 +1,14 @@
 #include "platform/MetafileDecoder.h"
 
+#include "platform/MetafileRenderBudget_wmf.h"
 #include "platform/PictureLimits.h"
 
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -159,11 +162,17 @@ QImage DecodeWindowsMetafile(const QByteArray& bytes) {
     device->bbox = bounds;
     device->width = width;
     device->height = height;
-    if (wmf_play(session.API, 0, &bounds) != wmf_E_None || png.empty())
+    // Drawing calls that would keep the renderer busy beyond its budget are refused: the
+    // play then stops and the metafile decodes as nothing.
+    const platform::TMetafileRenderBudget budget(session.API, bounds, width, height);
+    if (wmf_play(session.API, 0, &bounds) != wmf_E_None || budget.Exceeded() || png.empty())
         return QImage();
-    QImage image;
-    if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), qsizetype(png.size()),
-                            "PNG"))
-        return QImage();
-    return image.convertToFormat(QImage::Format_ARGB32);
+    // Read back within the program's picture limits, not Qt's smaller default allocation
+    // limit, which would refuse the larger pictures they allow after they were drawn.
+    QByteArray encoded = QByteArray::fromRawData(png.data(), qsizetype(png.size()));
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "PNG");
+    const QImage image = platform::ReadPictureWithinLimits(reader);
+    return image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
 }

@@ -32,6 +32,7 @@ constexpr ARGB kRed = 0xFFFF0000;
 constexpr ARGB kGreen = 0xFF00FF00;
 constexpr ARGB kBlue = 0xFF0000FF;
 constexpr ARGB kWhite = 0xFFFFFFFF;
+constexpr ARGB kBlack = 0xFF000000;
 
 // --- Writing test pictures with the real libraries -------------------------------------------
 
@@ -174,6 +175,20 @@ protected:
                                                        0,   0, 255, 255, 255, 0,   0,  128,
                                                        255, 0, 0,   0,   10,  20,  30, 255}};
         return Write(name, EncodePng(spec));
+    }
+
+    struct TNamedFile {
+        const char* Name;
+        std::string Bytes;
+    };
+    // Each file, loaded as a picture, fails at once and shows the desktop icon.
+    void ExpectEachShowsTheShellIcon(const std::vector<TNamedFile>& files) {
+        for (const auto& file : files) {
+            SCOPED_TRACE(file.Name);
+            TSLImageEx image;
+            EXPECT_NO_THROW(image.LoadFromFile(Write(file.Name, file.Bytes)));
+            ExpectShellIcon(image);
+        }
     }
 };
 } // namespace
@@ -491,10 +506,7 @@ TEST_F(ImageFiles, WindowsMetafileIsPlayedAndKeepsItsBytes) {
 // Every reader checks the size a file claims before it allocates the pixels: a picture
 // larger than 16384 pixels a side or 256 MB of 32-bit pixels shows the desktop icon.
 TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
-    const struct {
-        const char* Name;
-        std::string Bytes;
-    } rows[] = {
+    ExpectEachShowsTheShellIcon({
         {"screen.gif", GifClaiming(20000, 20000, {{1, 1}})}, // a sound GIF of 45 bytes
         {"screen-and-frame.gif", GifClaiming(20000, 20000, {{20000, 20000}})},
         {"frame-beyond-screen.gif", GifClaiming(10, 10, {{20000, 20000}})},
@@ -505,15 +517,11 @@ TEST_F(ImageFiles, PicturesClaimingMoreThanThePictureLimitsShowTheDesktopIcon) {
         {"square-at-the-side-limit.png", TruncatedPngClaiming(16384, 16384)},
         {"long-row.png", TruncatedPngClaiming(20000, 1)},
         {"huge.bmp", BmpClaiming(20000, 20000)},
+        // Qt's reader, which reads a GIF under another name, claims 1 x 2 for this one.
+        {"gif-named-bmp.bmp", GifClaiming(20000, 2, {{1, 1}})},
         {"units-per-inch.wmf", RedRectangleWmf(32767, 32767, 1)},
         {"bounding-box.wmf", RedRectangleWmf(32767, 16, 96)},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Name);
-        TSLImageEx image;
-        EXPECT_NO_THROW(image.LoadFromFile(Write(row.Name, row.Bytes)));
-        ExpectShellIcon(image);
-    }
+    });
 }
 
 TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
@@ -527,6 +535,57 @@ TEST_F(ImageFiles, MetafileWhoseHeaderClaimsMoreThanItHoldsIsNotPlayed) {
     TSLImageEx assigned;
     assigned.Assign(plain);
     EXPECT_FALSE(assigned.IsEmpty());
+}
+
+// Up to the picture limits a metafile plays, beyond the 128 MiB Qt allows a picture it reads
+// by default: this one is 16384 x 2100 pixels, 131 MiB.
+TEST_F(ImageFiles, MetafileAsLargeAsThePictureLimitsAllowIsPlayed) {
+    TSLImageEx image;
+    image.LoadFromFile(Write("wide.wmf", RedRectangleWmf(16384, 2100, 96)));
+    ASSERT_EQ(image.GetWidth(), 16384);
+    EXPECT_EQ(image.GetHeight(), 2100);
+    EXPECT_EQ(PixelOf(image, 8192, 1050), kRed);
+}
+
+// A few hundred bytes of metafile can ask libwmf's renderer for minutes of work; such a
+// metafile shows the desktop icon. Each row below would take the renderer far longer than
+// any test's time limit if it were drawn.
+TEST_F(ImageFiles, MetafilesAskingTheRendererForEndlessWorkShowTheDesktopIcon) {
+    ExpectEachShowsTheShellIcon({
+        // 4000 x 3000 pixels for 80 x 40 units: a pen of 40 units is stamped 2000 x 3000
+        // pixels large at every step of the outline.
+        {"wide-pen.wmf", RectanglesWmf(1, 40, 4000, 3000, 96)},
+        // The same picture filled whole, 3000 times over.
+        {"repeated-fills.wmf", RectanglesWmf(3000, 0, 4000, 3000, 96)},
+        // The bounding box drawn backwards is still 4000 x 3000 pixels.
+        {"backward-box.wmf", RectanglesWmf(1, 40, -4000, -3000, 96)},
+    });
+}
+
+TEST_F(ImageFiles, OrdinaryMetafilesArePlayed) {
+    TSLImageEx drawing;
+    drawing.LoadFromFile(Write("drawing.wmf", DrawingWmf()));
+    ASSERT_EQ(drawing.GetWidth(), 400);
+    EXPECT_EQ(drawing.GetHeight(), 200);
+    EXPECT_EQ(PixelOf(drawing, 0, 100), kBlack);   // the sheet's outline
+    EXPECT_EQ(PixelOf(drawing, 300, 185), kWhite); // the sheet
+    EXPECT_EQ(PixelOf(drawing, 20, 70), kBlack);   // the circle's outline
+    EXPECT_EQ(PixelOf(drawing, 70, 145), kBlue);   // the pie
+    EXPECT_EQ(PixelOf(drawing, 200, 150), kBlue);  // the triangle
+
+    TSLImageEx outlined;
+    outlined.LoadFromFile(Write("outlined.wmf", RectanglesWmf(1, 4, 80, 40, 96)));
+    ASSERT_EQ(outlined.GetWidth(), 80);
+    EXPECT_EQ(PixelOf(outlined, 0, 20), kBlack);
+    EXPECT_EQ(PixelOf(outlined, 40, 20), kRed);
+
+    // 20 x 30 pixels a unit: a fine outline and a few fills of a large picture.
+    TSLImageEx large;
+    large.LoadFromFile(Write("outlined-large.wmf", RectanglesWmf(4, 1, 1600, 1200, 96)));
+    ASSERT_EQ(large.GetWidth(), 1600);
+    EXPECT_EQ(large.GetHeight(), 1200);
+    EXPECT_EQ(PixelOf(large, 5, 600), kBlack);
+    EXPECT_EQ(PixelOf(large, 800, 600), kRed);
 }
 
 // --- Copies, sizes and other sources -------------------------------------------------------------
