@@ -54,9 +54,12 @@ THintWindow::THintWindow() : FLabel(std::make_unique<THintLabel>()) {}
 THintWindow::~THintWindow() = default;
 
 void THintWindow::ActivateHint(QPoint screenPoint, const std::string& text) {
-    FLabel->setText(QString::fromStdString(text));
-    FLabel->adjustSize();
-    QRect place(screenPoint + kPointerOffset, FLabel->size());
+    const QString label = QString::fromStdString(text);
+    if (FLabel->text() != label)
+        FLabel->setText(label);
+    // Sized and placed in one step: one change of the window's geometry for the window
+    // system to make, where resizing and then moving it would be two.
+    QRect place(screenPoint + kPointerOffset, FLabel->sizeHint());
     if (const QScreen* screen = QGuiApplication::screenAt(screenPoint)) {
         const QRect area = screen->geometry();
         if (place.right() > area.right())
@@ -64,7 +67,7 @@ void THintWindow::ActivateHint(QPoint screenPoint, const std::string& text) {
         if (place.bottom() > area.bottom())
             place.moveBottom(screenPoint.y() - kFlippedGap);
     }
-    FLabel->move(place.topLeft());
+    FLabel->setGeometry(place);
     FLabel->show();
     FLabel->raise();
     FLabel->Expire.start();
