@@ -57,7 +57,11 @@ void TInstrumentFrame::Render(TBaseRuler& ruler) {
     FLook = LookOf(ruler);
     FAnchor = AnchorOf(ruler);
     FOrigin = bounds.topLeft();
-    FPicture = QImage(bounds.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    // A picture of the same size is drawn over: turning a protractor keeps its bounding
+    // box, and its pixels stay where they were, in memory and in the caches.
+    const QSize size = bounds.size().expandedTo(QSize(1, 1));
+    if (FPicture.size() != size)
+        FPicture = QImage(size, QImage::Format_ARGB32_Premultiplied);
     FPicture.fill(Qt::transparent);
     if (!bounds.isEmpty()) {
         QPainter painter(&FPicture);
