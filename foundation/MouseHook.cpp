@@ -29,7 +29,7 @@ void TMouseHook::Install() {
         [this](platform::TMouseWatchEvent event, int& x, int& y) {
             return LowLevelMouseProc(event, x, y);
         },
-        [this] { return HoldsStroke(); });
+        [this] { return AskHoldStroke(); });
 }
 
 void TMouseHook::Uninstall() {
@@ -50,7 +50,7 @@ bool TMouseHook::LowLevelMouseProc(platform::TMouseWatchEvent event, int& X, int
     return false;
 }
 
-bool TMouseHook::HoldsStroke() {
+bool TMouseHook::AskHoldStroke() {
     // Like the handlers, a failing query is told and goes no further: the stroke is not held.
     try {
         return OnHoldStroke && OnHoldStroke(this);

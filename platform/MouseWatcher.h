@@ -7,6 +7,8 @@
 // MouseWatcher_null.cpp); the X11 one also checks at run time that the program runs
 // on an X11 display and stays off otherwise.
 
+#include <QPoint>
+
 #include <functional>
 #include <memory>
 
@@ -33,6 +35,8 @@ using TMouseWatchHoldQuery = std::function<bool()>;
 class MouseWatcher {
 public:
     virtual ~MouseWatcher() = default;
+    // Whether a stroke is held right now, from its press until its release.
+    virtual bool HoldsStroke() const { return false; }
 };
 
 // Starts watching, or returns null when this desktop offers no way to do so; the
@@ -40,5 +44,10 @@ public:
 // stroke is held.
 std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler handler,
                                                 TMouseWatchHoldQuery holdStroke = {});
+
+// Tells the active watch that the program itself has put the pointer at screenPos (screen
+// pixels): the next move of the mouse goes on from there, also during a held stroke, when
+// the mouse no longer moves the pointer by itself. SetCursorPos (Pointer.h) calls it.
+void FollowProgramPointerMove(QPoint screenPos);
 
 } // namespace platform

@@ -16,4 +16,6 @@ std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler, TMouseWatchH
     return nullptr;
 }
 
+void FollowProgramPointerMove(QPoint) {}
+
 } // namespace platform

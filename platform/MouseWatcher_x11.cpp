@@ -30,6 +30,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -159,9 +161,11 @@ public:
         FNotifier = std::make_unique<QSocketNotifier>(ConnectionNumber(connection),
                                                       QSocketNotifier::Read);
         QObject::connect(FNotifier.get(), &QSocketNotifier::activated, [this] { ReadEvents(); });
+        LiveWatchers().insert(this);
     }
 
     ~X11MouseWatcher() override {
+        LiveWatchers().erase(this);
         *FAlive = false;
         FNotifier->setEnabled(false);
         if (FStroke.Grab)
@@ -169,6 +173,23 @@ public:
         // Inside a report the notifier is the very object whose signal is running.
         if (FReading)
             FNotifier.release()->deleteLater();
+    }
+
+    bool HoldsStroke() const override { return FStroke.Grab != nullptr; }
+
+    // The program put the pointer on p itself (the server has it there). During a held
+    // stroke the next move of the mouse goes on from there, not from where the mouse
+    // had led it.
+    void FollowProgramMove(QPoint p) {
+        StandAt(p);
+        if (FStroke.Grab)
+            FDriven = p;
+    }
+
+    // The watchers alive in this process (one as a rule), told of the program's own moves.
+    static std::set<X11MouseWatcher*>& LiveWatchers() {
+        static std::set<X11MouseWatcher*> watchers;
+        return watchers;
     }
 
 private:
@@ -426,6 +447,7 @@ private:
             return *alive;
         FStroke.Grab = TDeviceGrab::Take(FDisplay.get(), input.source);
         FStroke.PressedButton = input.detail;
+        FDriven.reset(); // the first held move drives the core pointer, wherever it stands
         return true;
     }
 
@@ -532,10 +554,18 @@ private:
         const TMouseWatchHandler handler = FHandler;
         const QPoint at = Pixel();
         int x = at.x(), y = at.y();
-        if (!handler(event, x, y) || !*alive)
-            return *alive;
-        if (FStroke.OnOwnWindow || QPoint(x, y) == at)
+        const bool changed = handler(event, x, y);
+        if (!*alive)
+            return false;
+        if (FStroke.OnOwnWindow)
             return true;
+        if (!changed || QPoint(x, y) == at) {
+            // Left where the mouse went. Outside a held stroke the pointer is there
+            // already; during one it goes there only when we drive it, like any other move.
+            if (FStroke.Grab)
+                DriveHeldPointer(at);
+            return true;
+        }
         MovePointer(at, QPoint(x, y), source);
         // Moving the pointer makes no raw event, but the pointer did move: report the move
         // it made, as a move of its own, once. Should the handler move the pointer again,
@@ -551,16 +581,32 @@ private:
 
     void MovePointer(QPoint from, QPoint to, TPositionSource source) {
         if (FStroke.Grab)
-            FXTest.MoveTo(to); // the held mouse no longer moves the core pointer: we do
+            DriveHeldPointer(to);
         else if (source == TPositionSource::Asked)
             XWarpPointer(FDisplay.get(), None, None, 0, 0, 0, 0, to.x() - from.x(),
                          to.y() - from.y());
         else
             XWarpPointer(FDisplay.get(), None, FRoot, 0, 0, 0, 0, to.x(), to.y());
         XFlush(FDisplay.get());
-        // The pixel changes, its fraction stays: slow moves of a mouse add up to whole
-        // pixels, also where every move is pulled back onto an edge.
-        FPointer = QPointF(to) + (FPointer - QPointF(Pixel()));
+        StandAt(to);
+    }
+
+    // The held mouse no longer moves the core pointer: we do, to every position its moves
+    // lead to. Compared with where we last drove it, not with the mouse's own position,
+    // which has moved on without it.
+    void DriveHeldPointer(QPoint to) {
+        if (FDriven == to)
+            return;
+        FXTest.MoveTo(to);
+        XFlush(FDisplay.get());
+        FDriven = to;
+    }
+
+    // The pointer was put on the pixel p: the pixel changes, its fraction stays, so slow
+    // moves of a mouse add up to whole pixels, also where every move is pulled back onto
+    // an edge.
+    void StandAt(QPoint p) {
+        FPointer = QPointF(p) + (FPointer - QPointF(Pixel()));
         FPointerKnown = true;
     }
 
@@ -604,12 +650,18 @@ private:
     bool FLastOfBatch = true; // it is the last of the events read so far
     std::vector<TInputEvent> FBacklog; // read while asking, put back to be dispatched
     TStroke FStroke;
+    std::optional<QPoint> FDriven; // held stroke: where we last drove the core pointer
     std::unique_ptr<QSocketNotifier> FNotifier;
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     bool FReading = false;
 };
 
 } // namespace
+
+void FollowProgramPointerMove(QPoint screenPos) {
+    for (X11MouseWatcher* watcher : X11MouseWatcher::LiveWatchers())
+        watcher->FollowProgramMove(screenPos);
+}
 
 std::unique_ptr<MouseWatcher> StartMouseWatcher(TMouseWatchHandler handler,
                                                 TMouseWatchHoldQuery holdStroke) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/MouseWatcher.h"
 #include "platform/Screen.h"
 #include "platform/X11Display.h"
 
@@ -83,9 +84,10 @@ void SetCursorPos(QPoint screenPos) {
         // Done when this returns, as for the pointer's other users: the next query of
         // any client finds the pointer there.
         XSync(display, False);
-        return;
+    } else {
+        QCursor::setPos(screenPos);
     }
-    QCursor::setPos(screenPos);
+    FollowProgramPointerMove(screenPos);
 }
 
 bool IsLeftButtonDown() {

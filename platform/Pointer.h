@@ -16,7 +16,7 @@ namespace platform {
 
 // The pointer's position in screen pixels.
 QPoint CursorPos();
-// Moves the pointer to a position in screen pixels.
+// Moves the pointer to a position in screen pixels; the mouse watch goes on from there.
 void SetCursorPos(QPoint screenPos);
 // Whether the (logical) left button is held right now, wherever the pointer is.
 bool IsLeftButtonDown();

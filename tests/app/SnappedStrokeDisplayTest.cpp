@@ -8,12 +8,14 @@
 #include "support/FakeInput.h"
 #include "support/PointerRecorder.h"
 #include "support/ProgramSandbox.h"
+#include "support/XdoTool.h"
 
 #include <QString>
 #include <QTransform>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <functional>
@@ -253,6 +255,57 @@ protected:
                 << "at (" << move.x() << ", " << move.y() << ")";
     }
 
+    // A stroke of the mouse from the pointer's place through the points of 'path' (screen
+    // pixels, each as far from the last as a hand moves between two reports), pressed and
+    // held; 'between' runs after each move. Returns what the window below received.
+    TStrokeRecord DeviceStroke(const std::vector<QPoint>& path,
+                               const std::function<void(int move)>& between = {}) {
+        QPoint sent = path.front();
+        for (size_t move = 1; move < path.size(); ++move) {
+            device.MoveBy(path[move].x() - sent.x(), path[move].y() - sent.y());
+            sent = path[move];
+            std::this_thread::sleep_for(2ms);
+            if (between)
+                between(static_cast<int>(move));
+        }
+        device.Sync();
+        TStrokeRecord stroke;
+        ReleaseAndRecord(stroke);
+        return stroke;
+    }
+
+    // Along the snap line from the pressed point: every move of the mouse reaches the
+    // window below, on the line, and the stroke ends where the mouse's motion ends.
+    void ExpectTravelledWithTheMouse(const TInstrument& instrument, const TStrokeRecord& stroke,
+                                     QPoint pressed, const std::vector<QPoint>& path) {
+        ExpectOnSnapLine(instrument, stroke, pressed);
+        EXPECT_GE(stroke.Moves.size(), path.size() - 1) << "a move for every move of the mouse";
+        const QPoint end = pressed + path.back() - path.front();
+        RecordProperty("moves_received", static_cast<int>(stroke.Moves.size()));
+        EXPECT_NEAR(stroke.Release.x(), end.x(), kTolerance);
+        EXPECT_NEAR(stroke.Release.y(), end.y(), kTolerance);
+    }
+
+    // A stroke that keeps exactly to the snap line, as a steady hand draws along the edge.
+    void ExactStrokeAlong(const TInstrument& instrument, const std::vector<QPoint>& path) {
+        Start(instrument);
+        const QPoint pressed = PressAt(path.front());
+        ASSERT_LE(instrument.OffSnapLine(pressed), kTolerance);
+        const TStrokeRecord stroke = DeviceStroke(path);
+        ExpectTravelledWithTheMouse(instrument, stroke, pressed, path);
+    }
+
+    // Points 'step' px apart from 'startLocal' along the straight direction 'along'
+    // (screen), rounded to pixels as a mouse reports them.
+    static std::vector<QPoint> StraightPath(const TInstrument& instrument, QPointF startLocal,
+                                            QPointF along, double step, int moves) {
+        const QPointF start = instrument.ToScreen().map(startLocal);
+        std::vector<QPoint> path;
+        for (int move = 0; move <= moves; ++move)
+            path.push_back((start + move * step * along).toPoint());
+        return path;
+    }
+
     TDeviceInput device;
     TFakeInput input;
     QSize screen;
@@ -274,6 +327,83 @@ TEST_F(SnappedStroke, AroundTheProtractorTheWindowBelowGetsOnlyPointsOnTheCircle
     const TInstrument protractor = Protractor();
     // From the top of the circle, to the right: the circle bends the stroke down.
     StrokeAlong(protractor, {protractor.Width / 2, -kSnapGap}, {1, 0});
+}
+
+// The plainest stroke there is: the pointer is on the line already and the mouse keeps
+// to it, so no move needs pulling. Each still has to reach the window below.
+TEST_F(SnappedStroke, AStrokeExactlyAlongTheEdgeTravelsWithEveryMoveOfTheMouse) {
+    const TInstrument ruler = StraightRuler(0);
+    ExactStrokeAlong(ruler, StraightPath(ruler, {100, -kSnapGap}, {1, 0}, 6, 55));
+}
+
+TEST_F(SnappedStroke, AStrokeExactlyAlongATurnedEdgeTravelsWithEveryMoveOfTheMouse) {
+    const double radians = 30 * M_PI / 180;
+    const TInstrument ruler = StraightRuler(30);
+    ExactStrokeAlong(ruler, StraightPath(ruler, {60, -kSnapGap},
+                                         {std::cos(radians), std::sin(radians)}, 6, 50));
+}
+
+TEST_F(SnappedStroke, AStrokeAlongTheProtractorsRimTravelsWithEveryMoveOfTheMouse) {
+    const TInstrument protractor = Protractor();
+    // Clockwise from the top of the circle, 6 px of arc between two moves.
+    const double radius = protractor.Width / 2 + kSnapGap;
+    const QPointF centre = protractor.ToScreen().map(
+        QPointF(protractor.Width / 2, protractor.Height / 2));
+    std::vector<QPoint> path;
+    for (int move = 0; move <= 50; ++move) {
+        const double angle = -M_PI / 2 + move * 6 / radius;
+        path.push_back((centre + radius * QPointF(std::cos(angle), std::sin(angle))).toPoint());
+    }
+    ExactStrokeAlong(protractor, path);
+}
+
+// A slow stroke that drifts a pixel towards the ruler now and then: the drift is pulled
+// back, and the moves in between go on as they come, so the window below never sees a
+// jump larger than the mouse's own step.
+TEST_F(SnappedStroke, ASlowStrokeThatRarelyDriftsMovesInStepsOfTheMouse) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    std::vector<QPoint> path = StraightPath(ruler, {60, -kSnapGap}, {1, 0}, 2, 150);
+    for (size_t move = 12; move < path.size(); move += 12)
+        for (size_t later = move; later < path.size(); ++later)
+            path[later].ry() += 1;
+    const QPoint pressed = PressAt(path.front());
+    const TStrokeRecord stroke = DeviceStroke(path);
+    std::vector<QPoint> received{stroke.Press};
+    received.insert(received.end(), stroke.Moves.begin(), stroke.Moves.end());
+    received.push_back(stroke.Release);
+    int largest = 0;
+    for (size_t i = 1; i < received.size(); ++i)
+        largest = std::max({largest, std::abs(received[i].x() - received[i - 1].x()),
+                            std::abs(received[i].y() - received[i - 1].y())});
+    RecordProperty("largest_step", largest);
+    EXPECT_LE(largest, 2 + 1) << "the mouse's own step, and a pixel of rounding";
+    ExpectOnSnapLine(ruler, stroke, pressed);
+    EXPECT_NEAR(stroke.Release.x(), pressed.x() + 300, kTolerance) << "the stroke's full length";
+}
+
+// With the button held the arrow keys nudge the pointer a pixel; the next move of the mouse
+// goes on from the nudged place.
+TEST_F(SnappedStroke, ArrowKeyNudgesDuringAHeldStrokeSurviveTheNextMoveOfTheMouse) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    xdo::Click(ruler.Screen({200, kRulerHeight / 2.0})); // the keyboard's focus
+    const std::vector<QPoint> path = StraightPath(ruler, {60, -kSnapGap}, {1, 0}, 6, 20);
+    const QPoint pressed = PressAt(path.front());
+    TStrokeRecord stroke = DeviceStroke(path, [&](int move) {
+        if (move != 10)
+            return;
+        device.Sync();
+        const QPoint before = input.PointerPosition();
+        for (int nudge = 0; nudge < 3; ++nudge)
+            xdo::Key("Right");
+        EXPECT_TRUE(Until([&] { return input.PointerPosition() == before + QPoint(3, 0); }))
+            << "nudged to (" << input.PointerPosition().x() << ", "
+            << input.PointerPosition().y() << ")";
+    });
+    ASSERT_TRUE(stroke.Complete);
+    EXPECT_NEAR(stroke.Release.x(), pressed.x() + 20 * 6 + 3, kTolerance)
+        << "the three nudges are kept";
 }
 
 TEST_F(SnappedStroke, AFastStrokeOfTheMouseTravelsItsFullLengthAlongTheEdge) {
