@@ -187,8 +187,9 @@ public:
     }
 
     // The watchers alive in this process (one as a rule), told of the program's own moves.
+    // Never destroyed: a watch may still end during the process's exit.
     static std::set<X11MouseWatcher*>& LiveWatchers() {
-        static std::set<X11MouseWatcher*> watchers;
+        static auto& watchers = *new std::set<X11MouseWatcher*>;
         return watchers;
     }
 
