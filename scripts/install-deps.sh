@@ -7,8 +7,8 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpugixml-dev libcurl4-openssl-dev
-  libx11-dev libxi-dev libxtst-dev libxext-dev libxfixes-dev
-  libpng-dev libgif-dev libffmpegthumbnailer-dev libavutil-dev libwmf-dev fonts-urw-base35 ffmpeg
+  libx11-dev libxi-dev libxtst-dev libxext-dev
+  libpng-dev zlib1g-dev libgif-dev libffmpegthumbnailer-dev libavutil-dev libwmf-dev fonts-urw-base35 ffmpeg
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils xinput openbox
   qt6-translations-l10n
