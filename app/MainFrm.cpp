@@ -193,6 +193,9 @@ void TMainForm::FormCreate(TComponent*) {
     // Qt paints every widget through a back buffer already: the whole-desktop repaint
     // of a drag step does not flicker.
     TApplication::SetTitle(AppStr().AppTitle);
+    // Taskbars and window switchers name the program by its main window; the window's
+    // caption stays its own.
+    SetWindowName(AppStr().AppTitle);
     BindMouseHook();
     // Black is what shows behind the instrument's anti-aliased rim; everything the
     // instrument does not cover is cut away by the window's shape.
