@@ -220,14 +220,12 @@ void TMainForm::DoCreate() {
     // Only now, translated, does the window have the font the instruments take at their
     // first paint. Take the desktop and the instrument's shape before the window first
     // shows, so it never flashes up at its layout bounds as a black rectangle.
-    const auto followDesktop = [this] {
-        KeepOverDesktop();
-        BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
-    };
-    followDesktop();
+    KeepOverDesktop();
+    BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
     ShowCurrentInstrument(false);
-    WatchDesktopChanges(Widget(), [this, followDesktop] {
-        followDesktop();
+    WatchDesktopChanges(Widget(), [this] {
+        CoverDesktop();
+        BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
         Invalidate();
     });
 }
@@ -285,8 +283,12 @@ void TMainForm::KeepOverDesktop() {
     const QRect bounds = Widget()->geometry();
     if (bounds == QRect(QPoint(0, 0), platform::PrimaryScreenSize()))
         return;
+    CoverDesktop();
+}
+
+void TMainForm::CoverDesktop() {
     const QRect desktop = platform::VirtualDesktopRect();
-    if (bounds != desktop)
+    if (Widget()->geometry() != desktop)
         SetBounds(desktop.x(), desktop.y(), desktop.width(), desktop.height());
 }
 
