@@ -14,10 +14,13 @@ namespace {
 
 constexpr int kClientWidth = 398;
 constexpr int kClientHeight = 74;
-// The check starts from the event loop once the window is up.
+// The check starts from the event loop once the window is shown (and, interactively,
+// waits there until the panel is drawn on the screen).
 constexpr int kStartDelayMs = 1;
 // An interactive check lets the waiting panel be read before the program blocks.
 constexpr unsigned long kInteractivePauseMs = 500;
+// How long the waiting panel may take to be mapped and exposed by a window manager.
+constexpr int kDrawnBoundMs = 5000;
 constexpr int kYesDefault = 1;
 
 } // namespace
@@ -117,8 +120,11 @@ void TCheckForUpdateForm::CheckUpdate() {
 }
 
 bool TCheckForUpdateForm::Download(const std::string& address) {
-    if (!Silent)
+    if (!Silent) {
+        // The request blocks the program: the panel must be on the screen before it.
+        WaitUntilDrawn(kDrawnBoundMs);
         QThread::msleep(kInteractivePauseMs);
+    }
     try {
         const std::string reply = THttpClient(FHttpSettings).Get(address);
         Hide();

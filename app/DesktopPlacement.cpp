@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
 
@@ -85,7 +86,12 @@ void WatchDesktopChanges(QObject* context, std::function<void()> changed) {
     };
     for (QScreen* screen : QGuiApplication::screens())
         watch(screen);
-    QObject::connect(qApp, &QGuiApplication::screenAdded, context, watch);
+    QObject::connect(qApp, &QGuiApplication::screenAdded, context,
+                     [context, watch, changed](QScreen* screen) {
+                         watch(screen);
+                         // Later: the desktop takes the new monitor in after the signal.
+                         QTimer::singleShot(0, context, [changed] { changed(); });
+                     });
     // Queued: the monitor that goes is still listed while the signal runs.
     QObject::connect(
         qApp, &QGuiApplication::screenRemoved, context, [changed] { changed(); },

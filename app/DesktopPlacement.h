@@ -28,6 +28,6 @@ QPoint OffsetIntoView(const QRect& bounds, const std::vector<QRect>& monitors, c
 // now; returns whether any moved.
 bool BringRulersIntoView(TRulerObjectList& rulers, QPoint windowOrigin);
 
-// Calls changed whenever a monitor goes away or changes its geometry, from the event
-// loop, while context lives.
+// Calls changed whenever a monitor comes, goes away or changes its geometry, from the
+// event loop, while context lives.
 void WatchDesktopChanges(QObject* context, std::function<void()> changed);

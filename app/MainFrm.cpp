@@ -193,6 +193,9 @@ void TMainForm::FormCreate(TComponent*) {
     // Qt paints every widget through a back buffer already: the whole-desktop repaint
     // of a drag step does not flicker.
     TApplication::SetTitle(AppStr().AppTitle);
+    // Taskbars and window switchers name the program by its main window; the window's
+    // caption stays its own.
+    SetWindowName(AppStr().AppTitle);
     BindMouseHook();
     // Black is what shows behind the instrument's anti-aliased rim; everything the
     // instrument does not cover is cut away by the window's shape.
@@ -217,14 +220,12 @@ void TMainForm::DoCreate() {
     // Only now, translated, does the window have the font the instruments take at their
     // first paint. Take the desktop and the instrument's shape before the window first
     // shows, so it never flashes up at its layout bounds as a black rectangle.
-    const auto followDesktop = [this] {
-        KeepOverDesktop();
-        BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
-    };
-    followDesktop();
+    KeepOverDesktop();
+    BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
     ShowCurrentInstrument(false);
-    WatchDesktopChanges(Widget(), [this, followDesktop] {
-        followDesktop();
+    WatchDesktopChanges(Widget(), [this] {
+        CoverDesktop();
+        BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
         Invalidate();
     });
 }
@@ -282,8 +283,12 @@ void TMainForm::KeepOverDesktop() {
     const QRect bounds = Widget()->geometry();
     if (bounds == QRect(QPoint(0, 0), platform::PrimaryScreenSize()))
         return;
+    CoverDesktop();
+}
+
+void TMainForm::CoverDesktop() {
     const QRect desktop = platform::VirtualDesktopRect();
-    if (bounds != desktop)
+    if (Widget()->geometry() != desktop)
         SetBounds(desktop.x(), desktop.y(), desktop.width(), desktop.height());
 }
 

@@ -119,6 +119,9 @@ private:
     // The bounds rule of every paint: the window covers the virtual desktop, unless it
     // covers exactly the primary monitor already.
     void KeepOverDesktop();
+    // After any change of the monitors the window covers the virtual desktop as it is
+    // now, also when it covered exactly the primary monitor before.
+    void CoverDesktop();
     // The one way the window follows the current instrument, taken by every change (a
     // drag step, a key, a command, loading): the instrument's picture and the window's
     // shape are made first, then the pixels of the picture are painted, at once when

@@ -292,7 +292,12 @@ void TGPGraphics::RotateTransform(float angle, TMatrixOrder order) {
 void TGPGraphics::SetClip(const TGPGraphicsPath& path, TCombineMode mode) {
     if (!FImpl->Active())
         return;
-    const QPainterPath area = FImpl->ShapeTransform().map(QtPath(path));
+    // A clip is a set of whole pixels, as the system's clip regions are: an outline on
+    // whole coordinates, such as a ruler's (0, 0, Width, Height), holds exactly the
+    // pixels 0 to Width - 1. So it takes the world transform without the half-pixel shift
+    // of anti-aliased shapes; shifted, Qt's rectangle clip rounds the half pixels up and
+    // would hold column Width instead of column 0.
+    const QPainterPath area = FImpl->World.map(QtPath(path));
     const std::optional<QPainterPath>& clip = FImpl->Clip;
     switch (mode) {
     case TCombineMode::Replace:

@@ -79,6 +79,9 @@ int ShowMessageBox(const std::string& text, const std::string& caption, std::uin
     // that window, always-on-top windows included.
     QMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, TCustomForm::OwnerWindowFor(nullptr));
+    // Where the other dialogs open, not over its owner, which may be the main window
+    // spanning every monitor.
+    TCustomForm::CentreOnPrimaryScreenWhenShown(box);
     const TButtonRow row = ButtonsFor(flags);
     std::vector<QPushButton*> buttons;
     for (const auto& [standard, answer] : row)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -15,7 +16,43 @@
 
 namespace {
 TCustomForm* TheMainForm = nullptr;
-}
+
+// Centres its window on the primary monitor whenever the window is shown: the show event
+// comes before the window is mapped, so the window manager gets the centred place.
+class TCentreWhenShown : public QObject {
+public:
+    explicit TCentreWhenShown(QWidget& window) : QObject(&window) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            if (auto* window = qobject_cast<QWidget*>(watched))
+                TCustomForm::CentreOnPrimaryScreen(*window);
+        return false;
+    }
+};
+
+// Quits its loop once the window is exposed on the screen.
+class TExposeWaiter : public QObject {
+public:
+    TExposeWaiter(QWindow& window, QEventLoop& loop) : Loop_(loop) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        // The expose event is handled (the window painted) before the loop sees the quit.
+        if (event->type() == QEvent::Expose)
+            Loop_.quit();
+        return false;
+    }
+
+private:
+    QEventLoop& Loop_;
+};
+} // namespace
 
 // The Qt side of a form: hands the window's events to the form.
 class TFormWidget : public QWidget {
@@ -179,8 +216,17 @@ std::string TCustomForm::GetText() const {
 
 void TCustomForm::SetText(const std::string& caption) {
     Text_ = caption;
+    UpdateWindowTitle();
+}
+
+void TCustomForm::SetWindowName(const std::string& name) {
+    WindowName_ = name;
+    UpdateWindowTitle();
+}
+
+void TCustomForm::UpdateWindowTitle() {
     if (Widget())
-        Widget()->setWindowTitle(platform::WindowTitleFor(caption));
+        Widget()->setWindowTitle(platform::WindowTitleFor(WindowName_.value_or(Text_)));
 }
 
 void TCustomForm::SetBorderStyle(TBorderStyle style) {
@@ -228,13 +274,19 @@ void TCustomForm::ApplyWindowFlags() {
         Widget()->show();
 }
 
-void TCustomForm::CenterOnScreen() {
+// Desktop coordinates; the window's client area is centred (a frame a window manager
+// adds around it is not known before it is mapped).
+void TCustomForm::CentreOnPrimaryScreen(QWidget& window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    Widget()->move(area.x() + (area.width() - Width()) / 2,
-                   area.y() + (area.height() - Height()) / 2);
+    window.move(area.x() + (area.width() - window.width()) / 2,
+                area.y() + (area.height() - window.height()) / 2);
+}
+
+void TCustomForm::CentreOnPrimaryScreenWhenShown(QWidget& window) {
+    new TCentreWhenShown(window); // owned by the window
 }
 
 void TCustomForm::SetVisible(bool visible) {
@@ -245,7 +297,7 @@ void TCustomForm::Show() {
     if (!Widget())
         return;
     if (Position_ == TPosition::poScreenCenter && !Widget()->isVisible())
-        CenterOnScreen();
+        CentreOnPrimaryScreen(*Widget());
     if (BorderStyle_ == TBorderStyle::bsDialog)
         Widget()->setFixedSize(Width(), Height());
     if (!Widget()->isVisible())
@@ -286,6 +338,26 @@ TModalResult TCustomForm::ShowModal() {
     if (action == TCloseAction::caFree)
         Release();
     return result;
+}
+
+bool TCustomForm::WaitUntilDrawn(int boundMs) {
+    QWindow* window = Widget() ? Widget()->windowHandle() : nullptr;
+    if (!window || !Widget()->isVisible() || Widget()->testAttribute(Qt::WA_DontShowOnScreen))
+        return false;
+    const QDeadlineTimer deadline(boundMs);
+    while (!window->isExposed() && !deadline.hasExpired()) {
+        QEventLoop loop;
+        const TExposeWaiter waiter(*window, loop);
+        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!window->isExposed())
+        return false;
+    // Painted now, at once, and the picture sent; the round trip returns once the X
+    // server has drawn everything sent before it.
+    Widget()->repaint();
+    QGuiApplication::sync();
+    return true;
 }
 
 void TCustomForm::SetModalResult(TModalResult result) {

@@ -10,6 +10,7 @@
 
 #include <QEventLoop>
 #include <cstdint>
+#include <optional>
 
 class TButton;
 
@@ -50,6 +51,9 @@ public:
     void SetText(const std::string& caption) override;
     std::string Caption() const { return GetText(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
+    // The name window managers and taskbars show for the window: its caption unless a
+    // name of its own is set (the main window carries the program's title).
+    void SetWindowName(const std::string& name);
 
     TBorderStyle BorderStyle() const { return BorderStyle_; }
     void SetBorderStyle(TBorderStyle style);
@@ -65,6 +69,11 @@ public:
     void Hide();
     // Shows the window modally and returns its modal result when it closes.
     TModalResult ShowModal();
+    // Returns once the shown window is exposed and its picture has reached the X server,
+    // or after boundMs; false on the bound. A window manager maps and exposes a window
+    // some time after it is shown, so a program about to block its event loop waits for
+    // this, or the window stands on the screen undrawn. Input stays queued meanwhile.
+    bool WaitUntilDrawn(int boundMs);
     bool Modal() const { return ModalLoop_ != nullptr; }
     TModalResult ModalResult() const { return ModalResult_; }
     // A non-zero result ends a modal loop.
@@ -85,6 +94,12 @@ public:
     // there is none, as the class library's first created form). Only windows that are
     // shown count, never except. Null when the program shows none.
     static QWidget* OwnerWindowFor(const QWidget* except);
+    // Every dialog and box of the program opens centred on the primary monitor, never
+    // over the main window, which spans all monitors. The first moves window there now
+    // (its size as it is); the second does so each time window is shown, at its size
+    // then, for windows that take their size only when shown (Qt's message boxes).
+    static void CentreOnPrimaryScreen(QWidget& window);
+    static void CentreOnPrimaryScreenWhenShown(QWidget& window);
 
     // Fire OnCreate and OnDestroy; derived windows extend them.
     virtual void DoCreate();
@@ -110,11 +125,12 @@ private:
     friend class TFormWidget;
     TCloseAction DoClose();
     void ApplyWindowFlags();
-    void CenterOnScreen();
+    void UpdateWindowTitle();
     void BelongToOwnerWindow();
     void DialogKey(std::uint16_t key);
 
     std::string Text_; // the whole caption; the window system gets it cut to its limit
+    std::optional<std::string> WindowName_; // what the window system shows, if not Text_
     TBorderStyle BorderStyle_ = TBorderStyle::bsSizeable;
     TFormStyle FormStyle_ = TFormStyle::fsNormal;
     TPosition Position_ = TPosition::poDesigned;

@@ -151,8 +151,10 @@ void TProtractorRuler::GetOutline(TGPGraphicsPath& path) const {
     path.CloseFigure();
 }
 
-// Nothing is clipped here: both diameters end on the outline (the vertical one on the
-// half circle's chord) and the handles drawn next lie well inside the body.
+// Both diameters end on the outline (the vertical one on the half circle's chord) and
+// from the minimum size up the handles drawn next lie well inside the body, so nothing
+// needs a clip. A smaller protractor (a settings file keeps any size) has its handles
+// reach past the outline: the clip to the outline is then set and left set for them.
 void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
     TBaseRuler::DrawBackground(graphics);
     TGPGraphicsPath outline(TFillMode::Alternate);
@@ -160,6 +162,8 @@ void TProtractorRuler::DrawBackground(TGPGraphics& graphics) {
     graphics.FillPath(*Brush, outline);
     graphics.SetSmoothingMode(SmoothingModeAntiAlias);
     graphics.DrawPath(*Pen, outline);
+    if (Width < kMinSide || Height < kMinSide)
+        graphics.SetClip(outline, TCombineMode::Replace);
     graphics.DrawLine(*Pen, 0, Height / 2, Width, Height / 2);
     graphics.DrawLine(*Pen, Width / 2, 0, Width / 2, IsHalfCircle ? ChordY() : Height);
 }

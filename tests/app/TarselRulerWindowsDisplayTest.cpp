@@ -245,7 +245,7 @@ QRect CentreCovering() {
 TEST_P(TarselRulerWindows, AboutBoxOpensAboveTheInstrumentWithItsExactCaption) {
     const QRect protractor = CentreCovering();
     Start(Settings("TProtractorRuler360", protractor));
-    EXPECT_EQ(Title(window), "MainForm") << "no name of the program appended";
+    EXPECT_EQ(Title(window), "Tarsel桌面标尺") << "taskbars name the program by its title";
     const QPoint onBody = protractor.topLeft() + QPoint(protractor.width() / 2, 30);
     OpenHelpMenuEntry(onBody, -1);
     const unsigned long about = WaitForTitle(sandbox.Pid(), "^关于");

@@ -180,6 +180,27 @@ TEST(GPGraphicsClip, ExcludeKeepsStrokesOutOfTheArea) {
     EXPECT_EQ(Pixel(*canvas, 30, 15), kBlack);
 }
 
+// An outline on whole coordinates holds exactly its pixels, under anti-aliasing too: a
+// tick drawn on its right edge (x = width) is cut away, one on its left edge is kept.
+TEST(GPGraphicsClip, AnAntiAliasedRectangleHoldsExactlyItsWholePixels) {
+    auto canvas = Canvas(30, 20, kWhite);
+    {
+        TGPGraphics graphics(*canvas);
+        graphics.SetSmoothingMode(SmoothingModeAntiAlias);
+        graphics.TranslateTransform(5, 5);
+        TGPGraphicsPath outline;
+        outline.AddRectangle(TGPRectF(0, 0, 20, 10));
+        graphics.SetClip(outline);
+        for (const float x : {0.0f, 19.0f, 20.0f})
+            graphics.DrawLine(TGPPen(kBlack), x, 0, x, 5);
+    }
+    EXPECT_EQ(Pixel(*canvas, 5, 7), kBlack) << "the first column of the outline";
+    EXPECT_EQ(Pixel(*canvas, 24, 7), kBlack) << "its last column";
+    EXPECT_EQ(Pixel(*canvas, 25, 7), kWhite) << "the column beyond it";
+    for (int y = 0; y < 20; ++y)
+        EXPECT_EQ(Pixel(*canvas, 25, y), kWhite) << "row " << y;
+}
+
 TEST(GPGraphicsClip, ExcludeWithoutClipLeavesEverythingElse) {
     auto canvas = Canvas(20, 20, kWhite);
     {

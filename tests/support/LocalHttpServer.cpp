@@ -191,6 +191,12 @@ void TLocalHttpServer::Answer(int connection) {
     const std::string head = ReadRequestHead(connection, FStopping);
     if (head.empty())
         return;
+    {
+        std::lock_guard guard(FLock);
+        FRequests.push_back(ParseRequest(head));
+    }
+    while (FHeld && !FStopping)
+        usleep(kPollMs * 1000);
     std::string reply;
     bool silent = false;
     bool isLong = false;
@@ -198,7 +204,6 @@ void TLocalHttpServer::Answer(int connection) {
     TBodyLength longLength = TBodyLength::Announced;
     {
         std::lock_guard guard(FLock);
-        FRequests.push_back(ParseRequest(head));
         silent = FSilent;
         reply = FReply;
         isLong = FLong;

@@ -37,6 +37,9 @@ public:
     // client goes away.
     enum class TBodyLength { Announced, Unannounced };
     void ReplyLong(std::size_t bodyBytes, TBodyLength length = TBodyLength::Announced);
+    // While held, requests are read and recorded but answered only once the server is
+    // let go, with the reply set up by then: a service that is slow to answer.
+    void Hold(bool hold) { FHeld = hold; }
     // Bytes of the long replies' bodies that reached the client's socket so far.
     std::size_t LongBodyBytesSent() const { return FLongBytesSent; }
 
@@ -55,6 +58,7 @@ private:
     int FListener = -1;
     int FPort = 0;
     std::atomic<bool> FStopping{false};
+    std::atomic<bool> FHeld{false};
     mutable std::mutex FLock;
     bool FSilent = false;
     std::string FReply;
