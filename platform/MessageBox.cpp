@@ -4,6 +4,7 @@
 #include "platform/WindowTitle.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -79,6 +80,11 @@ int ShowMessageBox(const std::string& text, const std::string& caption, std::uin
     // that window, always-on-top windows included.
     QMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
                     QMessageBox::NoButton, TCustomForm::OwnerWindowFor(nullptr));
+    // The text may come from a file or a reply: it is shown as written, never as markup
+    // that could draw pictures or offer links to local files.
+    box.setTextFormat(Qt::PlainText);
+    for (QLabel* label : box.findChildren<QLabel*>())
+        label->setOpenExternalLinks(false);
     const TButtonRow row = ButtonsFor(flags);
     std::vector<QPushButton*> buttons;
     for (const auto& [standard, answer] : row)
