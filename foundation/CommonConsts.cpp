@@ -10,8 +10,6 @@
 #include <QString>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {

@@ -6,14 +6,9 @@
 #include "platform/TextFileEncoding.h"
 
 #include <QString>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string_view>

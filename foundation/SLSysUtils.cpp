@@ -10,16 +10,12 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <locale>
 #include <numbers>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr std::string_view kEscapedLineBreak = "#13#10";

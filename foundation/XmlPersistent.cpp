@@ -5,11 +5,6 @@
 #include "foundation/SafeFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
