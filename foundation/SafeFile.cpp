@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
