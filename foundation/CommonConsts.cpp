@@ -3,13 +3,13 @@
 #include "foundation/Exceptions.h"
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLSysUtils.h"
+#include "foundation/SafeFile.h"
 #include "platform/ProfileString.h"
 #include "platform/ProgramFile.h"
 
 #include <QString>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -86,12 +86,6 @@ namespace {
 constexpr const char* kSettingsExtension = ".ini";
 constexpr const char* kUnreadFileSuffix = ".bad";
 
-std::optional<std::string> ReadWholeFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in.is_open())
-        return std::nullopt;
-    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 } // namespace
 
 TBaseAppInfo::TBaseAppInfo()
@@ -107,18 +101,24 @@ std::string TBaseAppInfo::GetFileName() const {
 }
 
 void TBaseAppInfo::Load() {
+    std::optional<std::string> bytes;
     try {
-        const std::string fileName = GetFileName();
-        if (!std::filesystem::exists(fileName))
-            return;
-        try {
-            LoadFromFile(fileName);
-        } catch (...) {
-            // The file itself is kept for the user to mend (see Save).
-            FUnreadFile = ReadWholeFile(fileName);
-        }
+        bytes = ReadRegularFile(GetFileName(), kMaxXmlFileBytes);
+    } catch (const EFileTooLarge&) {
+        FUnreadTooLarge = true; // kept for the user by the save, as any unreadable file
+        return;
     } catch (...) {
-        // Settings never stop the program: what was read stays, the rest keeps its defaults.
+        return; // settings never stop the program: the defaults stay
+    }
+    if (!bytes)
+        return; // no file, or a device, FIFO or socket in its place
+    try {
+        std::istringstream text(*bytes);
+        LoadFromStream(text);
+    } catch (...) {
+        // What was read stays, the rest keeps its defaults; the file itself is kept for
+        // the user to mend (see Save).
+        FUnreadFile = std::move(bytes);
     }
 }
 
@@ -130,10 +130,16 @@ void TBaseAppInfo::Save() {
         if (FUnreadFile) {
             ReplaceFileContent(fileName + kUnreadFileSuffix, *FUnreadFile);
             FUnreadFile.reset();
+        } else if (FUnreadTooLarge) {
+            CopyFileContent(fileName + kUnreadFileSuffix, fileName);
+            FUnreadTooLarge = false;
         }
         ReplaceFileContent(fileName, text.str());
-    } catch (...) {
-        // A settings file that cannot be written is dropped without a message.
+    } catch (const EFileLeftAlone&) {
+        // Read-only, or no regular file: kept as it is on purpose.
+    } catch (const std::exception& error) {
+        // The program goes on; the user learns why the settings will be gone.
+        std::fprintf(stderr, "The settings were not saved: %s\n", error.what());
     }
 }
 

@@ -41,10 +41,14 @@ public:
     // name has none). The content is XML whatever the extension suggests.
     virtual std::string GetFileName() const;
     // Reads the file when it exists; stops silently at the first error, keeping what was read.
+    // A file that is no regular file (a link to the null device, a FIFO) is not read and,
+    // like a read-only one, never written: the program runs on the defaults.
     void Load();
     // Writes the whole object; see ReplaceFileContent for how the old file is replaced. A
     // file that the load could not read in full is first copied to the same name with
-    // ".bad" appended, so a hand-edited file with a mistake in it is never lost.
+    // ".bad" appended, so a hand-edited file with a mistake in it is never lost. A file
+    // that cannot be written costs one line on the standard error; one left alone on
+    // purpose (read-only, or no regular file) costs none.
     void Save();
 
     virtual void AfterConstruction() { Load(); }
@@ -54,6 +58,8 @@ private:
     std::string FFileName;
     // The bytes of a file that the load stopped in, until the first save has kept them.
     std::optional<std::string> FUnreadFile;
+    // A file too large to read: the first save copies it from the disk instead.
+    bool FUnreadTooLarge = false;
 };
 
 // Runs BeforeDestruction (the save) while the settings object is still whole, then frees it.

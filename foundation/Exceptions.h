@@ -47,6 +47,16 @@ class EFOpenError : public EStreamError {
 class EFCreateError : public EStreamError {
     using EStreamError::EStreamError;
 };
+// A file the program leaves as it is on purpose rather than replacing it: one marked
+// read-only, or one that is no regular file (a device, a FIFO, a socket; a link to the null
+// device is the usual way of keeping no settings). Not a failure worth reporting.
+class EFileLeftAlone : public EFCreateError {
+    using EFCreateError::EFCreateError;
+};
+// A file larger than its reader takes (an unbounded read could fill the memory).
+class EFileTooLarge : public EFOpenError {
+    using EFOpenError::EFOpenError;
+};
 // A stream that holds fewer bytes than its content says it does ("Stream read error").
 class EReadError : public EStreamError {
     using EStreamError::EStreamError;

@@ -2,17 +2,13 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
+#include "foundation/SafeFile.h"
 #include "platform/TextFileEncoding.h"
 
 #include <QString>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -20,7 +16,8 @@
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kCommentStart = ';';
-constexpr const char* kOpenErrorFmt = "Cannot open file \"%s\". %s";
+// A blank in the file's own encoding, UTF-16 little-endian.
+constexpr std::string_view kUtf16LeBlank(" \0", 2);
 
 // Blanks and every control character count as white space, as in hand-edited files.
 bool IsBlankOrControl(char c) {
@@ -77,14 +74,9 @@ std::optional<int> ParseInteger(std::string_view text) {
 TSLMemIniFile::TSLMemIniFile(std::string fileName) : FileName_(std::move(fileName)) {
     if (FileName_.empty())
         return;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(FileName_, error))
-        return;
-    std::ifstream in(FileName_, std::ios::binary);
-    if (!in)
-        throw EFOpenError(FormatMessage(kOpenErrorFmt, FileName_.c_str(), std::strerror(errno)));
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    SetText(platform::DecodeTextFileBytes(bytes));
+    const std::optional<std::string> bytes = ReadRegularFile(FileName_, kMaxLanguageFileBytes);
+    if (bytes)
+        SetText(platform::DecodeTextFileBytes(*bytes));
 }
 
 const TSLMemIniFile::TSection* TSLMemIniFile::FindSection(const std::string& section) const {
@@ -230,5 +222,6 @@ void TSLMemIniFile::SetText(const std::string& text) {
 
 void TSLMemIniFile::UpdateFile() const {
     // Replaced as a whole: a failed write (a full disk) leaves the old file as it was.
-    ReplaceFileContent(FileName_, platform::EncodeUtf16LeWithBom(GetText()));
+    // A save in place pads with UTF-16 blanks, which the next read takes as a blank line.
+    ReplaceFileContent(FileName_, platform::EncodeUtf16LeWithBom(GetText()), kUtf16LeBlank);
 }

@@ -11,10 +11,15 @@
 #include <unordered_map>
 #include <vector>
 
+// The largest file TSLMemIniFile reads: every text of the program in many languages is a
+// few megabytes as UTF-16, so only a damaged or hostile file comes near this.
+inline constexpr std::size_t kMaxLanguageFileBytes = 16 * 1024 * 1024;
+
 class TSLMemIniFile {
 public:
-    // Loads the file when it exists; a missing file or an empty name gives an empty image.
-    // A file that exists but cannot be read raises EFOpenError.
+    // Loads the file when it exists; a missing file, an empty name or a file that is no
+    // regular file (a device, a FIFO) gives an empty image. A file that exists but cannot
+    // be read raises EFOpenError, one of more than kMaxLanguageFileBytes EFileTooLarge.
     explicit TSLMemIniFile(std::string fileName);
 
     const std::string& FileName() const { return FileName_; }

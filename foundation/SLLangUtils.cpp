@@ -1,5 +1,6 @@
 #include "foundation/SLLangUtils.h"
 
+#include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
 #include "platform/VclComponent.h"
 #include "platform/VclForm.h"
@@ -490,8 +491,12 @@ void TSLTranslator::UpdateFile() {
         if (FileName_.find('/') != std::string::npos)
             TSLSysfn::ForceFileDirectories(FileName_);
         Ini_->UpdateFile();
-    } catch (...) {
-        // The texts stay in memory; the program goes on with them.
+    } catch (const EFileLeftAlone&) {
+        // No regular file (a link to the null device): kept as it is on purpose.
+    } catch (const std::exception& error) {
+        // The texts stay in memory and the program goes on with them; the translator
+        // learns why the file did not change.
+        std::fprintf(stderr, "The language file was not saved: %s\n", error.what());
     }
 }
 

@@ -73,16 +73,6 @@ public:
     static void SetStayOnTop(platform::TWindowHandle window, bool onTop);
 };
 
-// Makes bytes the whole content of fileName so that no failure, full disk or kill leaves
-// a half-written file: the new text goes to "<name>.<pid>.tmp" beside it, reaches the disk
-// and is renamed over the old file. Where that temporary file cannot be made (a folder the
-// user may not write to) or the file has other hard links, the file is rewritten in place
-// instead, with room for the whole text taken first. A symbolic link is written through;
-// the file keeps its owner and mode. A file without its owner's write permission (marked
-// read-only) is never replaced, not even by the super-user. Leftover temporary files of
-// earlier saves whose process no longer runs are removed. Fails with EFCreateError.
-void ReplaceFileContent(const std::string& fileName, const std::string& bytes);
-
 // fileName with its extension (from the last "." of the name part on) replaced by extension,
 // which is appended when the name has none: ("/a/ruler.exe", ".ini") -> "/a/ruler.ini".
 std::string ChangeFileExt(const std::string& fileName, const std::string& extension);

@@ -2,13 +2,9 @@
 
 #include "foundation/SLSysUtils.h"
 #include "foundation/SLXmlUtils.h"
+#include "foundation/SafeFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -16,7 +12,6 @@ constexpr const char* kAssignErrorFmt = "Cannot assign a %s to a %s";
 constexpr const char* kListIndexErrorFmt = "List index out of bounds (%d)";
 constexpr const char* kUnknownPropertyFmt = "Unknown property: '%s'";
 constexpr const char* kReadOnlyPropertyFmt = "Property %s is read-only";
-constexpr const char* kOpenErrorFmt = "Cannot open file \"%s\". %s";
 constexpr const char* kItemsElement = "Items";
 
 char AsciiUpper(char c) {
@@ -144,15 +139,11 @@ void TXmlPersistent::EndUpdate() {
 }
 
 void TXmlPersistent::LoadFromFile(const std::string& fileName) {
-    std::error_code ignored;
-    if (!std::filesystem::exists(fileName, ignored))
+    const std::optional<std::string> bytes = ReadRegularFile(fileName, kMaxXmlFileBytes);
+    if (!bytes)
         return;
-    if (std::filesystem::is_directory(fileName, ignored))
-        throw EFOpenError(FormatMessage(kOpenErrorFmt, fileName.c_str(), std::strerror(EISDIR)));
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
-        throw EFOpenError(FormatMessage(kOpenErrorFmt, fileName.c_str(), std::strerror(errno)));
-    LoadFromStream(file);
+    std::istringstream text(*bytes);
+    LoadFromStream(text);
 }
 
 void TXmlPersistent::LoadFromStream(std::istream& stream) {

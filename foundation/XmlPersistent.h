@@ -31,6 +31,7 @@
 
 #include "foundation/Exceptions.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -41,6 +42,10 @@
 #include <type_traits>
 #include <variant>
 #include <vector>
+
+// The largest XML file LoadFromFile reads: a settings file of a thousand instruments is
+// a few megabytes, so only a damaged or hostile file comes near this.
+inline constexpr std::size_t kMaxXmlFileBytes = 64 * 1024 * 1024;
 
 class TPersistent;
 class TXmlPersistent;
@@ -159,7 +164,9 @@ public:
     // A new independent copy, or null when the class is not cloneable (the base class).
     virtual std::unique_ptr<TXmlPersistent> Clone() const;
 
-    // A missing file changes nothing and is no error.
+    // A missing file, and one that is no regular file (a device, a FIFO, a socket), changes
+    // nothing and is no error. A file of more than kMaxXmlFileBytes fails with
+    // EFileTooLarge, a folder or an unreadable file with EFOpenError.
     virtual void LoadFromFile(const std::string& fileName);
     // Parses from the stream's current position to its end; the root's name plays no part.
     virtual void LoadFromStream(std::istream& stream);

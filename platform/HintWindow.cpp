@@ -31,6 +31,7 @@ public:
         setFrameStyle(QFrame::NoFrame);
         setIndent(1);
         setAttribute(Qt::WA_ShowWithoutActivating);
+        setTextFormat(Qt::PlainText); // hints come from the language file
         Expire.setSingleShot(true);
         Expire.setInterval(kHideAfterMs);
         QObject::connect(&Expire, &QTimer::timeout, this, &QWidget::hide);

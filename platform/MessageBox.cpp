@@ -4,6 +4,7 @@
 #include "platform/WindowTitle.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -82,6 +83,11 @@ int ShowMessageBox(const std::string& text, const std::string& caption, std::uin
     // Where the other dialogs open, not over its owner, which may be the main window
     // spanning every monitor.
     TCustomForm::CentreOnPrimaryScreenWhenShown(box);
+    // The text may come from a file or a reply: it is shown as written, never as markup
+    // that could draw pictures or offer links to local files.
+    box.setTextFormat(Qt::PlainText);
+    for (QLabel* label : box.findChildren<QLabel*>())
+        label->setOpenExternalLinks(false);
     const TButtonRow row = ButtonsFor(flags);
     std::vector<QPushButton*> buttons;
     for (const auto& [standard, answer] : row)

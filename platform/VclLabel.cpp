@@ -3,6 +3,9 @@
 #include <QLabel>
 
 TLabel::TLabel(TComponent* owner) : TControl(owner, new QLabel) {
+    // Captions come from the language file and the update service's replies: shown as
+    // written, never as markup.
+    static_cast<QLabel*>(Widget())->setTextFormat(Qt::PlainText);
     Font().OnChange = [this, previous = Font().OnChange] {
         previous();
         FitText();

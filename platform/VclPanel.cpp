@@ -11,6 +11,7 @@ constexpr int kBevelWidth = 1;
 TPanel::TPanel(TComponent* owner) : TControl(owner, new QLabel) {
     auto* label = static_cast<QLabel*>(Widget());
     label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText); // captions come from the language file
     label->setWordWrap(false);
     ApplyBevels();
 }

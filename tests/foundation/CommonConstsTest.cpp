@@ -4,11 +4,13 @@
 
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLSysUtils.h"
+#include "foundation/SafeFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -19,6 +21,7 @@
 #include <pwd.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -174,6 +177,12 @@ std::string ReadAll(const fs::path& file) {
 
 void WriteAll(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
+}
+
+struct stat StatOf(const fs::path& file) {
+    struct stat info {};
+    ::lstat(file.c_str(), &info);
+    return info;
 }
 
 const std::string kSavedDefaults = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
@@ -464,6 +473,80 @@ TEST_F(CommonConstsTest, AFileThatCouldNotBeReadInFullIsKeptBesideTheNewOne) {
         TTestSettings reread(File.string());
         reread.Load();
         EXPECT_EQ(reread.Zoom, 2) << "the new file is complete";
+    }
+}
+
+// A file beyond the reader's limit is refused like any unreadable file, and kept.
+TEST_F(CommonConstsTest, AFileTooLargeToReadGivesTheDefaultsAndIsKeptBesideTheNewOne) {
+    const std::string start = R"(<TTestSettings Transparent="42"/>)";
+    WriteAll(File, start);
+    fs::resize_file(File, kMaxXmlFileBytes + 1); // sparse: no disk taken
+    {
+        auto settings = CreateAppInfo<TTestSettings>(File.string());
+        EXPECT_EQ(settings->Transparent, 178);
+    }
+    const fs::path kept = File.string() + ".bad";
+    ASSERT_EQ(fs::file_size(kept), kMaxXmlFileBytes + 1);
+    std::ifstream copy(kept, std::ios::binary);
+    std::string head(start.size(), '\0');
+    copy.read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(head, start);
+    EXPECT_EQ(ReadAll(File), kSavedDefaults);
+}
+
+// A FIFO or a device in the file's place, and a read-only file, are kept without a word;
+// a save that fails says why in one line on the standard error.
+TEST_F(CommonConstsTest, FilesLeftAloneOnPurposeAreSilentAFailedSaveSaysWhy) {
+    struct Row {
+        const char* proves;
+        std::function<bool(const fs::path&)> make; // false: not possible for this user
+        bool saysWhy;
+    };
+    const Row rows[] = {
+        {"a FIFO", [](const fs::path& f) { return ::mkfifo(f.c_str(), 0666) == 0; }, false},
+        {"a link to a null device",
+         [](const fs::path& f) {
+             const fs::path node = f.string() + ".node";
+             if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                 return false;
+             fs::create_symlink(node.filename(), f);
+             return true;
+         },
+         false},
+        {"a read-only file",
+         [](const fs::path& f) {
+             WriteAll(f, "<TTestSettings/>");
+             fs::permissions(f, fs::perms::owner_read);
+             return true;
+         },
+         false},
+        {"a folder in the file's place", [](const fs::path& f) { return fs::create_directory(f); },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.proves);
+        fs::remove_all(Folder);
+        fs::create_directories(Folder);
+        if (!row.make(File))
+            continue;
+        const struct stat before = StatOf(File);
+        testing::internal::CaptureStderr();
+        {
+            auto settings = CreateAppInfo<TTestSettings>(File.string());
+            EXPECT_EQ(settings->Transparent, 178);
+            settings->Transparent = 1;
+        }
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (row.saysWhy) {
+            EXPECT_TRUE(said.starts_with("The settings were not saved: ")) << said;
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        } else {
+            EXPECT_EQ(said, "");
+        }
+        const struct stat after = StatOf(File);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_FALSE(fs::exists(File.string() + ".bad"));
     }
 }
 
