@@ -1,4 +1,5 @@
 #include "app/HttpClient.h"
+#include "platform/TextRules.h"
 
 #include <QByteArray>
 #include <QStringDecoder>
@@ -69,9 +70,8 @@ std::string EncodeUnsafeUrlBytes(const std::string& url) {
     return encoded;
 }
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return QByteArray::fromStdString(text).toLower().startsWith(
-        QByteArray::fromStdString(prefix).toLower());
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return platform::SameTextAscii(text.substr(0, prefix.size()), prefix);
 }
 
 size_t ReadHeaderLine(char* data, size_t size, size_t count, void* user) noexcept {

@@ -1,4 +1,5 @@
 #include "foundation/CommonConsts.h"
+#include "platform/TextRules.h"
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLLangUtils.h"
@@ -27,10 +28,6 @@ std::string WithTrailingSlash(std::string folder) {
 
 std::string FolderOf(const std::string& file) {
     return WithTrailingSlash(std::filesystem::path(file).parent_path().string());
-}
-
-bool SameTextNoCase(const std::string& a, const std::string& b) {
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 } // namespace
 
@@ -63,7 +60,7 @@ void SetupTranslator(const std::string& programFile) {
         return;
     std::string folder;
     GetLanguagePath(programFile, folder);
-    const bool besideProgram = SameTextNoCase(folder, FolderOf(programFile));
+    const bool besideProgram = platform::SameTextUnicode(folder, FolderOf(programFile));
     const std::string fileName =
         besideProgram
             ? std::filesystem::path(programFile).replace_extension(kLanguageFileExt).string()

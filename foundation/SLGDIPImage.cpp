@@ -1,4 +1,5 @@
 #include "foundation/SLGDIPImage.h"
+#include "platform/TextRules.h"
 
 #include "foundation/GifImage.h"
 #include "foundation/PngObject.h"
@@ -35,16 +36,6 @@ constexpr int kIndentPerLevel = 2; // spaces per element level in the saved docu
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kBase64Alphabet[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-bool SameText(const std::string& a, const char* b) {
-    return UpperCase(a) == UpperCase(b);
-}
 
 // The extension as the name spells it: from the last point after the last path delimiter,
 // point included; empty when there is none.
@@ -169,7 +160,7 @@ std::string ElementText(pugi::xml_node element) {
 }
 
 bool IsMetafileExtension(const std::string& extension) {
-    return SameText(extension, ".EMF") || SameText(extension, ".WMF");
+    return platform::SameTextAscii(extension, ".EMF") || platform::SameTextAscii(extension, ".WMF");
 }
 
 // Keeps a bitmap's lock for a scope so that an exception also unlocks it.
@@ -550,13 +541,13 @@ void TSLImageEx::LoadFromFile(const std::string& fileName) {
     try {
         if (extension.empty())
             LoadShellIcon(fileName);
-        else if (SameText(extension, ".BMP"))
+        else if (platform::SameTextAscii(extension, ".BMP"))
             LoadBMPFile(fileName, extension);
-        else if (SameText(extension, ".WMF") || SameText(extension, ".EMF"))
+        else if (platform::SameTextAscii(extension, ".WMF") || platform::SameTextAscii(extension, ".EMF"))
             LoadMetafileFile(fileName, extension);
-        else if (SameText(extension, ".PNG"))
+        else if (platform::SameTextAscii(extension, ".PNG"))
             LoadPNGFile(fileName);
-        else if (SameText(extension, ".GIF"))
+        else if (platform::SameTextAscii(extension, ".GIF"))
             LoadGIFFile(fileName);
         else if (TSLMMfn::IsVideoFile(fileName))
             LoadVideoFile(fileName);
@@ -633,7 +624,7 @@ void TSLImageEx::LoadOtherFile(const std::string& fileName, const std::string& e
         IsPicFile = true;
     }
     FSourceBytes = ReadWholeFile(fileName);
-    FileExt = UpperCase(extension);
+    FileExt = platform::UpperCaseAscii(extension);
 }
 
 bool TSLImageEx::HoldsUndrawnMetafile() const {

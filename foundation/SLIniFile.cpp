@@ -4,6 +4,7 @@
 #include "foundation/SLSysUtils.h"
 #include "foundation/SafeFile.h"
 #include "platform/TextFileEncoding.h"
+#include "platform/TextRules.h"
 
 #include <QString>
 #include <charconv>
@@ -15,22 +16,8 @@
 
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr char kCommentStart = ';';
 // A blank in the file's own encoding, UTF-16 little-endian.
 constexpr std::string_view kUtf16LeBlank(" \0", 2);
-
-// Blanks and every control character count as white space, as in hand-edited files.
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlankOrControl(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::string Fold(const std::string& name) {
     return QString::fromStdString(name).toCaseFolded().toStdString();
@@ -46,7 +33,7 @@ std::string OneLine(std::string text) {
 }
 
 std::optional<int> ParseInteger(std::string_view text) {
-    text = Trim(text);
+    text = platform::TrimBlanks(text);
     int base = 10;
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -203,20 +190,15 @@ void TSLMemIniFile::SetText(const std::string& text) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = text.size();
-        const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+        const platform::TIniLine line =
+            platform::ParseIniLine(std::string_view(text).substr(start, end - start));
         start = end + 1;
-        if (line.empty() || line.front() == kCommentStart)
-            continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            current = &FindOrAddSection(std::string(Trim(line.substr(1, line.size() - 2))));
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (!current || equals == std::string_view::npos)
-            continue;
-        const std::string key(Trim(line.substr(0, equals)));
-        if (!FindEntry(*current, key))
-            AddEntry(*current, key, std::string(Trim(line.substr(equals + 1))));
+        // Only a line that is "[" ... "]" as a whole begins a section.
+        if (line.Kind == platform::TIniLine::Section && line.ClosedAtEnd)
+            current = &FindOrAddSection(std::string(line.Name));
+        else if (current && line.Kind == platform::TIniLine::Entry &&
+                 !FindEntry(*current, std::string(line.Name)))
+            AddEntry(*current, std::string(line.Name), std::string(line.Value));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "foundation/SLLangUtils.h"
+#include "platform/TextRules.h"
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
@@ -31,12 +32,6 @@ const std::vector<std::string> kIgnoredPropertyNames{"Name", "HelpKeyword", "Hel
 
 std::unique_ptr<TSLTranslator> TheTranslator;
 
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 // A lone CR or LF would otherwise reach the file raw and split the value's line; every
 // line break is stored as a CR LF pair.
@@ -83,8 +78,7 @@ std::vector<TPublishedString> StringPropertiesOf(TComponent* component) {
     std::vector<TPublishedString> list = component->PublishedStrings();
     std::erase_if(list, [](const TPublishedString& p) { return !p.Set; });
     std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
-        return QString::fromStdString(a.Name).compare(QString::fromStdString(b.Name),
-                                                      Qt::CaseInsensitive) < 0;
+        return platform::CompareTextUnicode(a.Name, b.Name) < 0;
     });
     return list;
 }
@@ -101,8 +95,7 @@ std::vector<TObjectString> StringPropertiesOf(const TPersistent& object) {
             info->IsWritable())
             list.push_back({info, info->Kind == TTypeKind::WString});
     std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
-        return QString::fromStdString(a.Info->Name)
-                   .compare(QString::fromStdString(b.Info->Name), Qt::CaseInsensitive) < 0;
+        return platform::CompareTextUnicode(a.Info->Name, b.Info->Name) < 0;
     });
     return list;
 }
@@ -177,7 +170,7 @@ std::string JoinDelimited(const std::vector<std::string>& fields) {
             text.push_back(kFontDelimiter);
         if (NeedsQuotes(fields[i]))
             text.append(1, kFontQuote)
-                .append(ReplaceAll(fields[i], "\"", "\"\""))
+                .append(platform::ReplaceAll(fields[i], "\"", "\"\""))
                 .append(1, kFontQuote);
         else
             text.append(fields[i]);
@@ -298,7 +291,7 @@ bool TSLTranslator::ReadString(const std::string& section, const std::string& ke
                                std::string& value) {
     const std::string stored =
         Ini_->ReadString(section, TSLStrfn::EncodeLineBreaks(key), kAbsentMarker);
-    const std::string text = ReplaceAll(TSLStrfn::DecodeLineBreaks(stored), kEscapedBlank, " ");
+    const std::string text = platform::ReplaceAll(TSLStrfn::DecodeLineBreaks(stored), kEscapedBlank, " ");
     if (text == kAbsentMarker) {
         value = key;
         return false;

@@ -1,4 +1,5 @@
 #include "foundation/SLMMUtils.h"
+#include "platform/TextRules.h"
 
 #include "platform/VideoThumbnail.h"
 
@@ -13,10 +14,7 @@ constexpr std::array<std::string_view, 8> kVideoExtensions{".AVI", ".ASF", ".WMV
                                                            ".SWF", ".FLC", ".FLI", ".MPEG"};
 
 std::string UpperExtension(const std::string& fileName) {
-    std::string extension = std::filesystem::path(fileName).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return extension;
+    return platform::UpperCaseAscii(std::filesystem::path(fileName).extension().string());
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "foundation/XmlPersistent.h"
 #include "platform/FileVersion.h"
 #include "platform/ProgramFile.h"
+#include "platform/TextRules.h"
 
 #include <QUuid>
 #include <cerrno>
@@ -20,40 +21,14 @@
 namespace {
 constexpr std::string_view kEscapedLineBreak = "#13#10";
 constexpr std::string_view kLineBreak = "\r\n";
-
-std::string ReplaceAll(const std::string& text, std::string_view from, std::string_view to) {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t hit; (hit = text.find(from, start)) != std::string::npos;
-         start = hit + from.size()) {
-        result.append(text, start, hit - start);
-        result.append(to);
-    }
-    result.append(text, start);
-    return result;
-}
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualAsciiNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
-            return false;
-    return true;
-}
 } // namespace
 
 std::string TSLStrfn::DecodeLineBreaks(const std::string& text) {
-    return ReplaceAll(text, kEscapedLineBreak, kLineBreak);
+    return platform::ReplaceAll(text, kEscapedLineBreak, kLineBreak);
 }
 
 std::string TSLStrfn::EncodeLineBreaks(const std::string& text) {
-    return ReplaceAll(text, kLineBreak, kEscapedLineBreak);
+    return platform::ReplaceAll(text, kLineBreak, kEscapedLineBreak);
 }
 
 std::string TSLStrfn::ExtractFileNameNoExt(const std::string& fileName) {
@@ -68,7 +43,7 @@ std::string TSLStrfn::ExtractFileNameNoExt(const std::string& fileName) {
 int TSLStrfn::IndexOfStr(const std::string& text, const std::vector<std::string>& list,
                          bool caseSensitive) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (caseSensitive ? list[i] == text : EqualAsciiNoCase(list[i], text))
+        if (caseSensitive ? list[i] == text : platform::SameTextAscii(list[i], text))
             return static_cast<int>(i);
     }
     return -1;

@@ -1,6 +1,7 @@
 #include "foundation/SLXmlUtils.h"
 
 #include "foundation/Exceptions.h"
+#include "platform/TextRules.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,18 +22,6 @@ constexpr mode_t kNewFileMode = 0666; // narrowed by the umask
 constexpr const char* kCreateErrorFmt = "Cannot create file \"%s\". %s";
 constexpr const char* kWriteErrorFmt = "Cannot write file \"%s\". %s";
 constexpr const char* kParseErrorFmt = "XML parse error at offset %lld: %s";
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameNameNoCase(const char* a, const std::string& b) {
-    std::size_t i = 0;
-    for (; a[i] != '\0' && i < b.size(); ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
-            return false;
-    return a[i] == '\0' && i == b.size();
-}
 
 bool IsText(pugi::xml_node node) {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
@@ -132,14 +121,14 @@ void TSLXmlfn::WriteFile(const std::string& fileName, const std::string& text) {
 
 pugi::xml_node TSLXmlfn::ChildByName(pugi::xml_node element, const std::string& name) {
     for (pugi::xml_node child : element.children())
-        if (child.type() == pugi::node_element && SameNameNoCase(child.name(), name))
+        if (child.type() == pugi::node_element && platform::SameTextAscii(child.name(), name))
             return child;
     return {};
 }
 
 pugi::xml_attribute TSLXmlfn::AttributeByName(pugi::xml_node element, const std::string& name) {
     for (pugi::xml_attribute attribute : element.attributes())
-        if (SameNameNoCase(attribute.name(), name))
+        if (platform::SameTextAscii(attribute.name(), name))
             return attribute;
     return {};
 }

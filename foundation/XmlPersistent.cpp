@@ -3,6 +3,7 @@
 #include "foundation/SLSysUtils.h"
 #include "foundation/SLXmlUtils.h"
 #include "foundation/SafeFile.h"
+#include "platform/TextRules.h"
 
 #include <algorithm>
 #include <sstream>
@@ -13,24 +14,10 @@ constexpr const char* kListIndexErrorFmt = "List index out of bounds (%d)";
 constexpr const char* kUnknownPropertyFmt = "Unknown property: '%s'";
 constexpr const char* kReadOnlyPropertyFmt = "Property %s is read-only";
 constexpr const char* kItemsElement = "Items";
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameNameNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiUpper(x) == AsciiUpper(y);
-           });
-}
 } // namespace
 
 bool PropertyNameLess(const std::string& a, const std::string& b) {
-    // Upper-casing puts digits (0x30..) before letters (0x41..) and '_' (0x5F) after them.
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(AsciiUpper(x)) <
-               static_cast<unsigned char>(AsciiUpper(y));
-    });
+    return platform::CompareTextAscii(a, b) < 0;
 }
 
 // --- TClassInfo --------------------------------------------------------------------------------
@@ -43,7 +30,7 @@ TClassInfo::TClassInfo(std::string name, const TClassInfo* parent,
         for (const TPropInfo* inherited : FParent->PublishedProperties()) {
             const bool redeclared = std::any_of(
                 FOwnProperties.begin(), FOwnProperties.end(),
-                [&](const TPropInfo& own) { return SameNameNoCase(own.Name, inherited->Name); });
+                [&](const TPropInfo& own) { return platform::SameTextAscii(own.Name, inherited->Name); });
             if (!redeclared)
                 FAllProperties.push_back(inherited);
         }
@@ -64,7 +51,7 @@ bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
 
 const TPropInfo* TClassInfo::FindProperty(const std::string& name) const {
     for (const TPropInfo* info : FAllProperties)
-        if (SameNameNoCase(info->Name, name))
+        if (platform::SameTextAscii(info->Name, name))
             return info;
     return nullptr;
 }

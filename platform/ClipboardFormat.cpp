@@ -1,4 +1,5 @@
 #include "platform/ClipboardFormat.h"
+#include "platform/TextRules.h"
 
 #include <QString>
 #include <vector>
@@ -15,9 +16,6 @@ std::vector<std::string>& RegisteredNames() {
     return names;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
 } // namespace
 
 std::uint16_t RegisterClipboardFormat(const std::string& name) {
@@ -25,7 +23,7 @@ std::uint16_t RegisterClipboardFormat(const std::string& name) {
         return 0;
     auto& names = RegisteredNames();
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (SameName(names[i], name))
+        if (SameTextUnicode(names[i], name))
             return static_cast<std::uint16_t>(kFirstRegisteredFormat + i);
     if (names.size() >= kMaxRegisteredFormats)
         return 0;

@@ -1,4 +1,5 @@
 #include "platform/GPFont.h"
+#include "platform/TextRules.h"
 
 #include "platform/GPQtDrawAccess.h"
 
@@ -67,7 +68,7 @@ TGPFontFamily TGPFontFamily::Substitute(const std::string& name) {
 }
 
 bool TGPFontFamily::SameName(const std::string& a, const std::string& b) {
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+    return platform::SameTextUnicode(a, b);
 }
 
 TGPInstalledFontCollection::TGPInstalledFontCollection() {

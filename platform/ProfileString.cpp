@@ -1,8 +1,8 @@
 #include "platform/ProfileString.h"
 
 #include "platform/TextFileEncoding.h"
+#include "platform/TextRules.h"
 
-#include <QString>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -10,19 +10,6 @@
 
 namespace platform {
 namespace {
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-bool SameName(std::string_view a, const std::string& b) {
-    return QString::fromUtf8(a.data(), qsizetype(a.size()))
-               .compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
 std::string_view Unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
@@ -51,20 +38,13 @@ std::optional<std::string> FindValue(const std::string& text, const std::string&
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = text.size();
-        const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+        const TIniLine line = ParseIniLine(std::string_view(text).substr(start, end - start));
         start = end + 1;
-        if (line.empty() || line.front() == ';')
-            continue;
-        if (line.front() == '[') {
-            const std::size_t close = line.find(']');
-            inSection = close != std::string_view::npos &&
-                        SameName(Trim(line.substr(1, close - 1)), section);
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (inSection && equals != std::string_view::npos &&
-            SameName(Trim(line.substr(0, equals)), key))
-            return std::string(Unquote(Trim(line.substr(equals + 1))));
+        // Any line that begins with "[" starts a section, whatever follows its "]".
+        if (line.Kind == TIniLine::Section)
+            inSection = SameTextUnicode(line.Name, section);
+        else if (inSection && line.Kind == TIniLine::Entry && SameTextUnicode(line.Name, key))
+            return std::string(Unquote(line.Value));
     }
     return std::nullopt;
 }
@@ -76,10 +56,10 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
     const int maxChars = bufferSize - 1;
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
-        return Truncate(Trim(defaultValue), maxChars);
+        return Truncate(TrimBlanks(defaultValue), maxChars);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const std::optional<std::string> value = FindValue(DecodeTextFileBytes(bytes), section, key);
-    return Truncate(value ? std::string_view(*value) : Trim(defaultValue), maxChars);
+    return Truncate(value ? std::string_view(*value) : TrimBlanks(defaultValue), maxChars);
 }
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/VclComponent.h"
+#include "platform/TextRules.h"
 
 #include <QString>
 #include <algorithm>
@@ -40,9 +41,8 @@ void TComponent::SetName(const std::string& name) {
 TComponent* TComponent::FindComponent(const std::string& name) const {
     if (name.empty())
         return nullptr;
-    const QString wanted = QString::fromStdString(name);
     for (TComponent* component : Components_)
-        if (QString::fromStdString(component->Name()).compare(wanted, Qt::CaseInsensitive) == 0)
+        if (platform::SameTextAscii(component->Name(), name))
             return component;
     return nullptr;
 }

@@ -1,4 +1,5 @@
 #include "platform/VclGraphics.h"
+#include "platform/TextRules.h"
 
 #include "platform/Screen.h"
 
@@ -122,9 +123,8 @@ std::optional<std::string> ColorToIdent(TColor color) {
 }
 
 std::optional<TColor> IdentToColor(const std::string& ident) {
-    const QString wanted = QString::fromStdString(ident);
     for (const TColorIdent& entry : kColorIdents)
-        if (wanted.compare(QLatin1String(entry.Ident), Qt::CaseInsensitive) == 0)
+        if (platform::SameTextAscii(ident, entry.Ident))
             return entry.Value;
     return std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include "rulers/BaseRuler.h"
+#include "platform/TextRules.h"
 
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPUtils.h"
@@ -70,20 +71,9 @@ bool RoundToPixel(float value, int& out) {
     return true;
 }
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
-
 pugi::xml_node FirstChildIgnoringCase(pugi::xml_node parent, const std::string& name) {
     for (pugi::xml_node child : parent.children())
-        if (child.type() == pugi::node_element && SameTextIgnoringCase(child.name(), name))
+        if (child.type() == pugi::node_element && platform::SameTextAscii(child.name(), name))
             return child;
     return {};
 }
@@ -569,7 +559,7 @@ void TRulerClassList::Register(const TClassInfo& rulerClass) {
 
 int TRulerClassList::IndexOfName(const std::string& name) const {
     for (std::size_t i = 0; i < Items.size(); ++i)
-        if (SameTextIgnoringCase(Items[i]->Name(), name))
+        if (platform::SameTextAscii(Items[i]->Name(), name))
             return static_cast<int>(i);
     return -1;
 }
@@ -621,7 +611,7 @@ TBaseRuler* TRulerObjectList::GetItem(int index) const {
 
 int TRulerObjectList::IndexOfClassName(const std::string& name) const {
     for (int i = 0; i < GetCount(); ++i)
-        if (SameTextIgnoringCase(GetItem(i)->ClassName(), name))
+        if (platform::SameTextAscii(GetItem(i)->ClassName(), name))
             return i;
     return -1;
 }
