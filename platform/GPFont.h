@@ -80,7 +80,6 @@ class TGPInstalledFontCollection {
 public:
     TGPInstalledFontCollection();
 
-    int GetFamilyCount() const { return static_cast<int>(FFamilies.size()); }
     const std::vector<TGPFontFamily>& GetFamilies() const { return FFamilies; }
 
 private:
@@ -122,9 +121,7 @@ public:
     explicit TGPStringFormat(std::int32_t formatFlags = 0, std::uint16_t language = 0)
         : FFlags(formatFlags), FLanguage(language) {}
 
-    std::int32_t GetFormatFlags() const { return FFlags; }
     void SetFormatFlags(std::int32_t flags) { FFlags = flags; }
-    std::uint16_t GetLanguage() const { return FLanguage; }
     bool IsVertical() const { return (FFlags & StringFormatFlagsDirectionVertical) != 0; }
 
 private:

@@ -53,11 +53,9 @@ public:
 
     TBorderStyle BorderStyle() const { return BorderStyle_; }
     void SetBorderStyle(TBorderStyle style);
-    TFormStyle FormStyle() const { return FormStyle_; }
     void SetFormStyle(TFormStyle style);
     TPosition Position() const { return Position_; }
     void SetPosition(TPosition position) { Position_ = position; }
-    TColor Color() const { return Color_; }
     void SetColor(TColor color);
 
     void SetVisible(bool visible) override;
@@ -66,7 +64,6 @@ public:
     // Shows the window modally and returns its modal result when it closes.
     TModalResult ShowModal();
     bool Modal() const { return ModalLoop_ != nullptr; }
-    TModalResult ModalResult() const { return ModalResult_; }
     // A non-zero result ends a modal loop.
     void SetModalResult(TModalResult result);
     // Modal: the result becomes Cancel. Otherwise OnClose decides: hide (the default),
