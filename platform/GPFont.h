@@ -117,14 +117,13 @@ private:
 
 class TGPStringFormat {
 public:
-    // language is a language id; 0 is the neutral language.
-    explicit TGPStringFormat(std::int32_t formatFlags = 0, std::uint16_t language = 0)
-        : FFlags(formatFlags), FLanguage(language) {}
+    // language is a language id (0 the neutral language); text is laid out alike for all.
+    explicit TGPStringFormat(std::int32_t formatFlags = 0, std::uint16_t /*language*/ = 0)
+        : FFlags(formatFlags) {}
 
     void SetFormatFlags(std::int32_t flags) { FFlags = flags; }
     bool IsVertical() const { return (FFlags & StringFormatFlagsDirectionVertical) != 0; }
 
 private:
     std::int32_t FFlags = 0;
-    std::uint16_t FLanguage = 0;
 };

@@ -36,7 +36,6 @@ public:
     TGPGraphicsPath& operator=(TGPGraphicsPath&&) noexcept;
     ~TGPGraphicsPath();
 
-
     TFillMode GetFillMode() const;
 
     // Empties the path; the fill mode goes back to alternate.

@@ -15,7 +15,6 @@ public:
 
     explicit TGPPen(ARGB color, float width = 1.0f) : FColor(color), FWidth(width) {}
 
-
     ARGB GetColor() const { return FColor; }
     float GetWidth() const { return FWidth; }
     TPenAlignment GetAlignment() const { return FAlignment; }

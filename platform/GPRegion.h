@@ -27,7 +27,6 @@ public:
     TGPRegion& operator=(TGPRegion&&) noexcept;
     ~TGPRegion();
 
-
     void MakeEmpty();
     void MakeInfinite();
 

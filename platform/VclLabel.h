@@ -12,7 +12,6 @@ public:
     std::string Caption() const { return GetText(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
 
-
 protected:
     void DefinePublishedStrings(std::vector<TPublishedString>& list) override;
 
