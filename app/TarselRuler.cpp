@@ -43,21 +43,45 @@ void InitializeUnits() {
     SetupTranslator();
 }
 
-// The reverse of the start-up: each step may still use what the later ones free.
-void FinalizeUnits() {
-    FinalizeRulerInfos();
-    FinalizeBaseRuler();
-    FinalizeRulerConsts();
-    FinalizeVBCursor();
-    FinalizeSLVclUtils();
-    FinalizeSLGDIPUtils();
-    FinalizeMouseHook();
-    FinalizeSLLangUtils();
-}
+// One step of the shut-down.
+struct TShutDownStep {
+    void (*Finalize)();
+    // The step keeps something (a file, or texts in the language file's image), so it also
+    // runs inside exit(); a step that only frees is left out there.
+    bool Keeps;
+    // The property tables the step's saving walks; built at start-up, before the hook on
+    // exit() is registered, so that they outlive it.
+    void (*BuildTables)();
+};
 
-void ShutDown() {
-    if (!std::exchange(UnitsFinalized, true))
-        FinalizeUnits();
+// The shut-down order, the reverse of the start-up: each step may still use what the later
+// ones free.
+constexpr TShutDownStep kShutDownOrder[] = {
+    {FinalizeRulerInfos, true, // saves the settings file
+     [] {
+         TAppInfo::StaticClassInfo();
+         TOptionInfo::StaticClassInfo();
+         TRulerObjectList::StaticClassInfo();
+     }},
+    {FinalizeBaseRuler, false, nullptr},
+    {FinalizeRulerConsts, true, // the user-interface strings into the language file's image
+     [] { TAppStr::StaticClassInfo(); }},
+    {FinalizeVBCursor, false, nullptr},
+    {FinalizeSLVclUtils, true, // the message-box captions likewise
+     [] { TShowDialogStr::StaticClassInfo(); }},
+    {FinalizeSLGDIPUtils, false, nullptr},
+    {FinalizeMouseHook, false, nullptr},
+    {FinalizeSLLangUtils, true, nullptr}, // writes the language file
+};
+
+// Walks the shut-down order once, whichever end comes first; inside exit() only the steps
+// that keep something.
+void ShutDown(bool insideExit = false) {
+    if (std::exchange(UnitsFinalized, true))
+        return;
+    for (const TShutDownStep& step : kShutDownOrder)
+        if (step.Keeps || !insideExit)
+            step.Finalize();
 }
 
 // The shut-down from inside exit(), which Qt's X connection and Xlib call when the
@@ -66,25 +90,21 @@ void ShutDown() {
 // making), so only the steps that keep something run, in their designed order, over the
 // property tables built before the hook; then the process ends without the rest of static
 // destruction, which would free the remaining single instances through what is gone.
+// After main has shut down and returned, there is nothing left to do.
 void ShutDownInsideExit() {
-    if (std::exchange(UnitsFinalized, true))
-        return;            // main has shut down and returned
-    FinalizeRulerInfos();  // saves the settings file
-    FinalizeRulerConsts(); // the user-interface strings into the language file's image
-    FinalizeSLVclUtils();  // the message-box captions likewise
-    FinalizeSLLangUtils(); // writes the language file
+    if (UnitsFinalized)
+        return;
+    ShutDown(true);
     std::fflush(nullptr);
     std::_Exit(EXIT_FAILURE); // the code that Qt and Xlib end with
 }
 
-// Hooks ShutDownInsideExit to exit(). The property tables it walks are built first, so
+// Hooks ShutDownInsideExit to exit(), after building the property tables it walks, so
 // that they outlive the hook whether or not their objects have been made yet.
 void ShutDownAlsoInsideExit() {
-    TAppInfo::StaticClassInfo();
-    TOptionInfo::StaticClassInfo();
-    TRulerObjectList::StaticClassInfo();
-    TAppStr::StaticClassInfo();
-    TShowDialogStr::StaticClassInfo();
+    for (const TShutDownStep& step : kShutDownOrder)
+        if (step.BuildTables)
+            step.BuildTables();
     std::atexit(ShutDownInsideExit);
 }
 

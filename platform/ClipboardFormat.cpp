@@ -8,7 +8,6 @@ namespace platform {
 namespace {
 constexpr std::uint16_t kFirstRegisteredFormat = 0xC000;
 constexpr std::size_t kMaxRegisteredFormats = 0x10000 - kFirstRegisteredFormat;
-constexpr const char* kMimeTypePrefix = "application/x-tarsel-clipboard-format;name=";
 
 // The process's registered format names; the index plus kFirstRegisteredFormat is the id.
 std::vector<std::string>& RegisteredNames() {
@@ -36,11 +35,6 @@ std::string GetClipboardFormatName(std::uint16_t id) {
     if (id < kFirstRegisteredFormat || std::size_t(id - kFirstRegisteredFormat) >= names.size())
         return {};
     return names[id - kFirstRegisteredFormat];
-}
-
-std::string ClipboardFormatMimeType(std::uint16_t id) {
-    const std::string name = GetClipboardFormatName(id);
-    return name.empty() ? std::string() : kMimeTypePrefix + name;
 }
 
 } // namespace platform

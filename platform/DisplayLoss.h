@@ -9,8 +9,8 @@
 
 namespace platform {
 
-// For Qt's connection to the X server; nothing on other platforms. Call after the
-// application object exists.
+// For Qt's connection to the X server; nothing when the program runs on another display
+// server. Call after the application object exists.
 void EndEventLoopOnDisplayLoss();
 
 } // namespace platform

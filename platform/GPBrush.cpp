@@ -136,8 +136,7 @@ void TGPSolidBrush::SetColor(ARGB color) {
     FImpl->Brush = QBrush(QtColor(color));
 }
 
-TGPHatchBrush::TGPHatchBrush(HatchStyle hatchStyle, ARGB foreColor, ARGB backColor)
-    : FHatchStyle(hatchStyle), FForeColor(foreColor), FBackColor(backColor) {
+TGPHatchBrush::TGPHatchBrush(HatchStyle hatchStyle, ARGB foreColor, ARGB backColor) {
     if (!IsHatchStyle(hatchStyle))
         return;
     FImpl->Brush = QBrush(HatchTile(Pattern(hatchStyle), foreColor, backColor));
@@ -148,7 +147,8 @@ std::array<std::uint8_t, 8> TGPHatchBrush::Pattern(HatchStyle hatchStyle) {
     return IsHatchStyle(hatchStyle) ? kPatterns[hatchStyle] : TPattern{};
 }
 
-TGPTextureBrush::TGPTextureBrush(const TGPImage* image, TWrapMode wrapMode) : FWrapMode(wrapMode) {
+// Every wrap mode tiles here.
+TGPTextureBrush::TGPTextureBrush(const TGPImage* image, TWrapMode) {
     if (!image || image->Native().Image.isNull())
         return;
     FImpl->Brush = QBrush(image->Native().Image);

@@ -88,7 +88,6 @@ public:
 
     bool IsEmpty() const;
 
-    TImpl& Native() { return *FImpl; }
     const TImpl& Native() const { return *FImpl; }
 
 protected:
@@ -111,18 +110,9 @@ public:
     // A style outside HatchStyleMin..HatchStyleMax makes a brush that holds nothing.
     TGPHatchBrush(HatchStyle hatchStyle, ARGB foreColor, ARGB backColor = 0xFF000000);
 
-    HatchStyle GetHatchStyle() const { return FHatchStyle; }
-    ARGB GetForegroundColor() const { return FForeColor; }
-    ARGB GetBackgroundColor() const { return FBackColor; }
-
     // The pattern's 8 rows, top row first; bit 7 of a row is its leftmost pixel and a set
     // bit is painted in the foreground colour. All zero for a style out of range.
     static std::array<std::uint8_t, 8> Pattern(HatchStyle hatchStyle);
-
-private:
-    HatchStyle FHatchStyle = HatchStyleHorizontal;
-    ARGB FForeColor = 0;
-    ARGB FBackColor = 0;
 };
 
 // Tiles a copy of the image taken when the brush is made, placed with its top-left corner
@@ -131,9 +121,4 @@ private:
 class TGPTextureBrush : public TGPBrush {
 public:
     explicit TGPTextureBrush(const TGPImage* image, TWrapMode wrapMode = TWrapMode::Tile);
-
-    TWrapMode GetWrapMode() const { return FWrapMode; }
-
-private:
-    TWrapMode FWrapMode = TWrapMode::Tile;
 };

@@ -80,7 +80,6 @@ class TGPInstalledFontCollection {
 public:
     TGPInstalledFontCollection();
 
-    int GetFamilyCount() const { return static_cast<int>(FFamilies.size()); }
     const std::vector<TGPFontFamily>& GetFamilies() const { return FFamilies; }
 
 private:
@@ -118,16 +117,13 @@ private:
 
 class TGPStringFormat {
 public:
-    // language is a language id; 0 is the neutral language.
-    explicit TGPStringFormat(std::int32_t formatFlags = 0, std::uint16_t language = 0)
-        : FFlags(formatFlags), FLanguage(language) {}
+    // language is a language id (0 the neutral language); text is laid out alike for all.
+    explicit TGPStringFormat(std::int32_t formatFlags = 0, std::uint16_t /*language*/ = 0)
+        : FFlags(formatFlags) {}
 
-    std::int32_t GetFormatFlags() const { return FFlags; }
     void SetFormatFlags(std::int32_t flags) { FFlags = flags; }
-    std::uint16_t GetLanguage() const { return FLanguage; }
     bool IsVertical() const { return (FFlags & StringFormatFlagsDirectionVertical) != 0; }
 
 private:
     std::int32_t FFlags = 0;
-    std::uint16_t FLanguage = 0;
 };

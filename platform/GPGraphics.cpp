@@ -225,10 +225,6 @@ bool TGPGraphics::IsValid() const {
     return FImpl->Active();
 }
 
-float TGPGraphics::GetDpiX() const {
-    return FImpl->Active() ? FImpl->Painter->device()->logicalDpiX() : 96.0f;
-}
-
 float TGPGraphics::GetDpiY() const {
     return static_cast<float>(FImpl->DpiY());
 }
@@ -270,10 +266,6 @@ void TGPGraphics::SetTransform(const TGPMatrix& matrix) {
 
 void TGPGraphics::GetTransform(TGPMatrix& matrix) const {
     SetQtTransform(matrix, FImpl->World);
-}
-
-void TGPGraphics::ResetTransform() {
-    FImpl->World = QTransform();
 }
 
 // Qt composes transforms as row vectors like the matrix does: "a * b" applies a first.

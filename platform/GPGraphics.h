@@ -71,7 +71,6 @@ public:
 
     bool IsValid() const;
     // Dots per inch of the surface; font sizes in points are converted with the vertical one.
-    float GetDpiX() const;
     float GetDpiY() const;
 
     // --- Quality ---
@@ -85,7 +84,6 @@ public:
     // --- World transform ---
     void SetTransform(const TGPMatrix& matrix);
     void GetTransform(TGPMatrix& matrix) const;
-    void ResetTransform();
     void TranslateTransform(float dx, float dy, TMatrixOrder order = TMatrixOrder::Prepend);
     // Degrees, clockwise on the surface.
     void RotateTransform(float angle, TMatrixOrder order = TMatrixOrder::Prepend);

@@ -152,16 +152,8 @@ TGPGraphicsPath::TGPGraphicsPath(TGPGraphicsPath&&) noexcept = default;
 TGPGraphicsPath& TGPGraphicsPath::operator=(TGPGraphicsPath&&) noexcept = default;
 TGPGraphicsPath::~TGPGraphicsPath() = default;
 
-std::unique_ptr<TGPGraphicsPath> TGPGraphicsPath::Clone() const {
-    return std::make_unique<TGPGraphicsPath>(*this);
-}
-
 TFillMode TGPGraphicsPath::GetFillMode() const {
     return FImpl->Path.fillRule() == Qt::WindingFill ? TFillMode::Winding : TFillMode::Alternate;
-}
-
-void TGPGraphicsPath::SetFillMode(TFillMode fillMode) {
-    FImpl->Path.setFillRule(QtFillRule(fillMode));
 }
 
 void TGPGraphicsPath::Reset() {
@@ -262,14 +254,6 @@ void TGPGraphicsPath::Flatten(const TGPMatrix* matrix, float /*flatness*/) {
         flat.addPolygon(figure);
     FImpl->Path = flat;
     FImpl->FigureOpen = false;
-}
-
-void TGPGraphicsPath::AddPath(const TGPGraphicsPath& other, bool connect) {
-    if (connect && FImpl->FigureOpen)
-        FImpl->Path.connectPath(other.FImpl->Path);
-    else
-        FImpl->Path.addPath(other.FImpl->Path);
-    FImpl->FigureOpen = other.FImpl->FigureOpen;
 }
 
 void TGPGraphicsPath::AddString(const std::string& text, const TGPFont& font,

@@ -36,10 +36,7 @@ public:
     TGPGraphicsPath& operator=(TGPGraphicsPath&&) noexcept;
     ~TGPGraphicsPath();
 
-    std::unique_ptr<TGPGraphicsPath> Clone() const;
-
     TFillMode GetFillMode() const;
-    void SetFillMode(TFillMode fillMode);
 
     // Empties the path; the fill mode goes back to alternate.
     void Reset();
@@ -59,10 +56,6 @@ public:
     void AddPie(const TGPRectF& rect, float startAngle, float sweepAngle);
     void AddPie(float x, float y, float width, float height, float startAngle, float sweepAngle);
     void AddPolygon(std::span<const TGPPointF> points);
-
-    // Appends the figures of other; with connect, its first figure continues the last
-    // open figure of this path.
-    void AddPath(const TGPGraphicsPath& other, bool connect);
 
     // Adds the outlines of the glyphs of text (UTF-8, lines separated by "\n") as closed
     // figures, laid out exactly as TGPGraphics::DrawString draws it at origin on a
@@ -97,7 +90,6 @@ public:
     bool IsVisible(const TGPPointF& point) const;
     bool IsVisible(float x, float y) const;
 
-    TImpl& Native() { return *FImpl; }
     const TImpl& Native() const { return *FImpl; }
 
 private:

@@ -3,7 +3,6 @@
 #include "platform/GPQtDrawAccess.h"
 #include "platform/PictureLimits.h"
 
-#include <QBuffer>
 #include <QImageReader>
 #include <cstring>
 #include <iterator>
@@ -90,12 +89,6 @@ std::unique_ptr<TGPImage> TGPImage::FromFile(const std::string& fileName) {
     return std::make_unique<TGPImage>(fileName);
 }
 
-std::unique_ptr<TGPImage> TGPImage::FromStream(std::istream& stream) {
-    auto image = std::make_unique<TGPImage>();
-    image->ReadBytes(std::string(std::istreambuf_iterator<char>(stream), {}));
-    return image;
-}
-
 std::unique_ptr<TGPImage> TGPImage::Clone() const {
     auto copy = std::make_unique<TGPImage>();
     copy->FImpl->Image = FImpl->Image.copy();
@@ -126,16 +119,6 @@ void TGPImage::ReadFile(const std::string& fileName) {
     SetStatus(TGPStatus::Ok);
 }
 
-void TGPImage::ReadBytes(const std::string& bytes) {
-    QByteArray data = QByteArray::fromStdString(bytes);
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    QImage image = platform::ReadPictureWithinLimits(reader);
-    FImpl->Image = image.isNull() ? QImage() : Normalized(std::move(image));
-    SetStatus(image.isNull() ? ReadStatus(reader.error()) : TGPStatus::Ok);
-}
-
 struct TGPBitmap::TLock {
     QRect Rect;
     bool Write = false;
@@ -164,28 +147,9 @@ TGPBitmap::TGPBitmap(const std::string& fileName) {
     ReadFile(fileName);
 }
 
-std::unique_ptr<TGPBitmap> TGPBitmap::FromFile(const std::string& fileName) {
-    return std::make_unique<TGPBitmap>(fileName);
-}
-
-std::unique_ptr<TGPBitmap> TGPBitmap::FromStream(std::istream& stream) {
-    auto bitmap = std::make_unique<TGPBitmap>();
-    bitmap->ReadBytes(std::string(std::istreambuf_iterator<char>(stream), {}));
-    return bitmap;
-}
-
 std::unique_ptr<TGPImage> TGPBitmap::Clone() const {
     auto copy = std::make_unique<TGPBitmap>();
     copy->FImpl->Image = FImpl->Image.copy();
-    return copy;
-}
-
-std::unique_ptr<TGPBitmap> TGPBitmap::Clone(const TGPRect& rect, TPixelFormat format) const {
-    const auto qtFormat = QtFormat(format);
-    if (!qtFormat || !LiesWithin(rect, FImpl->Image))
-        return nullptr;
-    auto copy = std::make_unique<TGPBitmap>();
-    copy->FImpl->Image = FImpl->Image.copy(QtRect(rect)).convertToFormat(*qtFormat);
     return copy;
 }
 

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <memory>
 #include <string>
 
@@ -63,8 +62,6 @@ public:
     TGPImage& operator=(const TGPImage&) = delete;
 
     static std::unique_ptr<TGPImage> FromFile(const std::string& fileName);
-    // Reads a picture from the stream's present position to its end.
-    static std::unique_ptr<TGPImage> FromStream(std::istream& stream);
 
     // A copy with its own pixels.
     virtual std::unique_ptr<TGPImage> Clone() const;
@@ -80,7 +77,6 @@ public:
 
 protected:
     void ReadFile(const std::string& fileName);
-    void ReadBytes(const std::string& bytes);
     TGPStatus SetStatus(TGPStatus status) { return FLastStatus = status; }
 
     std::unique_ptr<TImpl> FImpl;
@@ -97,13 +93,7 @@ public:
     TGPBitmap(std::int32_t width, std::int32_t height, TPixelFormat format = PixelFormat32bppARGB);
     explicit TGPBitmap(const std::string& fileName);
 
-    static std::unique_ptr<TGPBitmap> FromFile(const std::string& fileName);
-    static std::unique_ptr<TGPBitmap> FromStream(std::istream& stream);
-
     std::unique_ptr<TGPImage> Clone() const override;
-    // A copy of a rectangle of the pixels converted to format; nullptr when the rectangle
-    // does not lie within the bitmap or the format is unknown.
-    std::unique_ptr<TGPBitmap> Clone(const TGPRect& rect, TPixelFormat format) const;
 
     // Locks rect (which must lie within the bitmap) in format. When format is the
     // bitmap's own, the rows are the bitmap's memory; otherwise they are a converted copy

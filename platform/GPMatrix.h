@@ -8,8 +8,6 @@
 #include "platform/GPTypes.h"
 
 #include <array>
-#include <memory>
-#include <span>
 
 class TGPMatrix {
 public:
@@ -17,37 +15,19 @@ public:
     TGPMatrix() = default;
     TGPMatrix(float m11, float m12, float m21, float m22, float dx, float dy);
 
-    std::unique_ptr<TGPMatrix> Clone() const { return std::make_unique<TGPMatrix>(*this); }
-
-    // M11, M12, M21, M22, DX, DY.
-    std::array<float, 6> GetElements() const;
-    void SetElements(float m11, float m12, float m21, float m22, float dx, float dy);
-    float OffsetX() const { return static_cast<float>(FElements[4]); }
-    float OffsetY() const { return static_cast<float>(FElements[5]); }
-
     void Reset();
-    void Multiply(const TGPMatrix& other, TMatrixOrder order = TMatrixOrder::Prepend);
     void Translate(float offsetX, float offsetY, TMatrixOrder order = TMatrixOrder::Prepend);
-    void Scale(float scaleX, float scaleY, TMatrixOrder order = TMatrixOrder::Prepend);
     void Rotate(float angle, TMatrixOrder order = TMatrixOrder::Prepend);
     // Turns about center (given in the coordinates that the rotation step receives).
     void RotateAt(float angle, const TGPPointF& center, TMatrixOrder order = TMatrixOrder::Prepend);
-    void Shear(float shearX, float shearY, TMatrixOrder order = TMatrixOrder::Prepend);
 
-    // Replaces the matrix by its inverse; false (and unchanged) when it has none.
-    bool Invert();
-    bool IsInvertible() const;
     bool IsIdentity() const;
 
     TGPPointF TransformPoint(const TGPPointF& point) const;
-    void TransformPoints(std::span<TGPPointF> points) const;
-    void TransformPoints(std::span<TGPPoint> points) const;
-    // Like TransformPoints without the translation part.
-    void TransformVectors(std::span<TGPPointF> vectors) const;
 
     bool Equals(const TGPMatrix& other) const { return FElements == other.FElements; }
 
-    // Full-precision elements, in the order of GetElements; used by the drawing layer.
+    // Full-precision elements M11, M12, M21, M22, DX, DY; used by the drawing layer.
     const std::array<double, 6>& Elements() const { return FElements; }
     void SetElements(const std::array<double, 6>& elements) { FElements = elements; }
 

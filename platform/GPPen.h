@@ -15,18 +15,12 @@ public:
 
     explicit TGPPen(ARGB color, float width = 1.0f) : FColor(color), FWidth(width) {}
 
-    std::unique_ptr<TGPPen> Clone() const { return std::make_unique<TGPPen>(*this); }
-
     ARGB GetColor() const { return FColor; }
-    void SetColor(ARGB color) { FColor = color; }
     float GetWidth() const { return FWidth; }
-    void SetWidth(float width) { FWidth = width; }
     TPenAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TPenAlignment alignment) { FAlignment = alignment; }
     TLineJoin GetLineJoin() const { return FLineJoin; }
-    void SetLineJoin(TLineJoin lineJoin) { FLineJoin = lineJoin; }
     float GetMiterLimit() const { return FMiterLimit; }
-    void SetMiterLimit(float miterLimit) { FMiterLimit = miterLimit; }
 
 private:
     ARGB FColor = 0xFF000000;

@@ -44,10 +44,6 @@ TGPRegion::TGPRegion(TGPRegion&&) noexcept = default;
 TGPRegion& TGPRegion::operator=(TGPRegion&&) noexcept = default;
 TGPRegion::~TGPRegion() = default;
 
-std::unique_ptr<TGPRegion> TGPRegion::Clone() const {
-    return std::make_unique<TGPRegion>(*this);
-}
-
 void TGPRegion::MakeEmpty() {
     FImpl->Area = QPainterPath();
     FImpl->Infinite = false;
@@ -154,11 +150,6 @@ void TGPRegion::Transform(const TGPMatrix& matrix) {
     const Qt::FillRule rule = FImpl->Area.fillRule();
     FImpl->Area = QtTransform(matrix).map(FImpl->Area);
     FImpl->Area.setFillRule(rule);
-}
-
-void TGPRegion::Translate(float dx, float dy) {
-    if (!FImpl->Infinite)
-        FImpl->Area.translate(dx, dy);
 }
 
 TGPRectF TGPRegion::GetBounds() const {

@@ -27,8 +27,6 @@ public:
     TGPRegion& operator=(TGPRegion&&) noexcept;
     ~TGPRegion();
 
-    std::unique_ptr<TGPRegion> Clone() const;
-
     void MakeEmpty();
     void MakeInfinite();
 
@@ -49,7 +47,6 @@ public:
     void Combine(const TGPRegion& other, TCombineMode mode);
 
     void Transform(const TGPMatrix& matrix);
-    void Translate(float dx, float dy);
 
     TGPRectF GetBounds() const;
     bool IsEmpty() const;
@@ -57,7 +54,6 @@ public:
     bool IsVisible(const TGPPointF& point) const;
     bool IsVisible(float x, float y) const;
 
-    TImpl& Native() { return *FImpl; }
     const TImpl& Native() const { return *FImpl; }
 
 private:

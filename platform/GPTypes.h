@@ -8,10 +8,6 @@
 // 32-bit colour: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
 using ARGB = std::uint32_t;
 
-constexpr ARGB MakeColor(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    return (ARGB(a) << 24) | (ARGB(r) << 16) | (ARGB(g) << 8) | ARGB(b);
-}
-
 struct TGPPointF {
     float X = 0.0f;
     float Y = 0.0f;
@@ -65,10 +61,6 @@ struct TGPRect {
     constexpr TGPRect() = default;
     constexpr TGPRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
         : X(x), Y(y), Width(width), Height(height) {}
-    constexpr std::int32_t GetLeft() const { return X; }
-    constexpr std::int32_t GetTop() const { return Y; }
-    constexpr std::int32_t GetRight() const { return X + Width; }
-    constexpr std::int32_t GetBottom() const { return Y + Height; }
     friend constexpr bool operator==(const TGPRect&, const TGPRect&) = default;
 };
 

@@ -3,9 +3,8 @@
 // it. Positions are screen pixels of the display server: origin at the top-left of
 // the root window, device pixels (no Qt scaling applied).
 //
-// Which implementation is built depends on the platform (MouseWatcher_x11.cpp or
-// MouseWatcher_null.cpp); the X11 one also checks at run time that the program runs
-// on an X11 display and stays off otherwise.
+// Implemented on X11 (MouseWatcher_x11.cpp), which checks at run time that the program
+// runs on an X11 display and stays off otherwise.
 
 #include <QPoint>
 

@@ -38,6 +38,7 @@
 #include "platform/MouseWatcher.h"
 #include "platform/PointerDevices_x11.h"
 #include "platform/X11Display.h"
+#include "platform/X11ErrorTrap.h"
 #include "platform/XTestPointer_x11.h"
 
 #include <X11/extensions/XInput2.h>
@@ -540,6 +541,9 @@ private:
         XIButtonState buttons{};
         XIModifierState modifiers{};
         XIGroupState group{};
+        // A master pointer removed under us fails the request; it has a reply, so the trap
+        // adds no round trip.
+        TX11ErrorTrap lost(FDisplay.get());
         const bool done = XIQueryPointer(FDisplay.get(), FCorePointer, FRoot, &root, &child, &rootX,
                                          &rootY, &windowX, &windowY, &buttons, &modifiers, &group);
         XFree(buttons.mask);
@@ -618,6 +622,9 @@ private:
         for (QWindow* window : QGuiApplication::allWindows())
             if (window->handle() && window->isVisible())
                 own.push_back(static_cast<Window>(window->winId()));
+        // Another program's window may close while we look (its request then fails);
+        // every request has a reply, so the trap adds no round trip.
+        TX11ErrorTrap closed(FDisplay.get());
         Window parent = FRoot;
         for (int depth = 0; depth < kMaxWindowDepth && !own.empty(); ++depth) {
             Window child = None;

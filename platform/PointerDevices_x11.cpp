@@ -1,5 +1,7 @@
 #include "platform/PointerDevices_x11.h"
 
+#include "platform/X11ErrorTrap.h"
+
 #include <X11/Xatom.h>
 #include <X11/extensions/XInput2.h>
 
@@ -14,8 +16,9 @@ const TPointerDeviceKind& TPointerDevices::Kind(int deviceId) {
         return known->second;
     TPointerDeviceKind kind;
     int count = 0;
-    // A device that is gone by now yields nothing (the error is not fatal: Qt's Xlib
-    // error handler, which the whole process shares, ignores it).
+    // A device that is gone by now yields nothing: its errors are ours to ignore. Both
+    // requests have replies, so the trap costs no extra round trip.
+    TX11ErrorTrap gone(FDisplay);
     if (XIDeviceInfo* info = XIQueryDevice(FDisplay, deviceId, &count)) {
         if (count == 1) {
             kind.SlavePointer = info->use == XISlavePointer;
@@ -50,10 +53,13 @@ std::unique_ptr<TDeviceGrab> TDeviceGrab::Take(Display* display, int deviceId) {
     XISetMask(mask, XI_ButtonPress);
     XISetMask(mask, XI_ButtonRelease);
     XIEventMask eventMask{deviceId, static_cast<int>(sizeof mask), mask};
+    // A device unplugged since its press fails the request; Xlib then reports the grab
+    // as taken, so only the trap tells.
+    TX11ErrorTrap gone(display);
     const Status status =
         XIGrabDevice(display, deviceId, DefaultRootWindow(display), CurrentTime, None,
                      GrabModeAsync, GrabModeAsync, False, &eventMask);
-    if (status != GrabSuccess)
+    if (gone.Failed() || status != GrabSuccess)
         return nullptr;
     return std::unique_ptr<TDeviceGrab>(new TDeviceGrab(display, deviceId));
 }
@@ -61,8 +67,10 @@ std::unique_ptr<TDeviceGrab> TDeviceGrab::Take(Display* display, int deviceId) {
 TDeviceGrab::~TDeviceGrab() {
     if (FDeviceGone)
         return;
+    // The device may go before we have read that it went. Syncing here costs one round
+    // trip at the end of the stroke, after its release has gone out.
+    TX11ErrorTrap gone(FDisplay);
     XIUngrabDevice(FDisplay, FDeviceId, CurrentTime);
-    XFlush(FDisplay);
 }
 
 } // namespace platform

@@ -7,13 +7,11 @@
 class TSharedLibrary {
 public:
     // Opens the library by file name (searched as the dynamic linker searches); a library
-    // that cannot be opened leaves the object closed.
+    // that cannot be opened leaves the object closed, without functions.
     explicit TSharedLibrary(const std::string& fileName);
     ~TSharedLibrary();
     TSharedLibrary(const TSharedLibrary&) = delete;
     TSharedLibrary& operator=(const TSharedLibrary&) = delete;
-
-    bool IsOpen() const { return FHandle != nullptr; }
 
     // The function named name in the library or the libraries it depends on, or null.
     template <class TFunction> TFunction* Function(const char* name) const {

@@ -26,7 +26,6 @@ public:
     bool Visible() const { return Visible_; }
     void SetVisible(bool visible);
 
-    TActionList* ActionList() const { return ActionList_; }
     void SetActionList(TActionList* list);
 
     // Runs OnExecute; false when the action is disabled or has no handler.

@@ -9,7 +9,6 @@ class TBevel : public TControl {
 public:
     explicit TBevel(TComponent* owner);
 
-    TBevelShape Shape() const { return Shape_; }
     void SetShape(TBevelShape shape);
 
 private:

@@ -34,7 +34,6 @@ public:
     const std::string& Name() const { return Name_; }
     virtual void SetName(const std::string& name);
 
-    TComponent* Owner() const { return Owner_; }
     // The components this one owns, in the order they were created.
     const std::vector<TComponent*>& Components() const { return Components_; }
     int ComponentCount() const { return static_cast<int>(Components_.size()); }

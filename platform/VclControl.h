@@ -32,7 +32,6 @@ public:
     QWidget* Widget() const { return Widget_; }
     void SetName(const std::string& name) override;
 
-    TControl* Parent() const { return Parent_; }
     void SetParent(TControl* parent);
     // The form this control sits on (following parents), or the control itself when
     // it is a form; null when it is on none.
@@ -47,12 +46,9 @@ public:
     int ClientHeight() const;
     void SetClientSize(int width, int height);
 
-    TAlign Align() const { return Align_; }
     void SetAlign(TAlign align);
-    const TAnchors& Anchors() const { return Anchors_; }
     void SetAnchors(const TAnchors& anchors);
     // Inner margin, in pixels, that aligned child controls keep from the edges.
-    int BorderWidth() const { return BorderWidth_; }
     void SetBorderWidth(int width);
 
     bool Visible() const { return Visible_; }
@@ -64,7 +60,6 @@ public:
     // The control's font; its colour is the colour of the control's text. A control
     // follows its parent's font (ParentFont) until its own font is changed.
     TFont& Font() { return Font_; }
-    const TFont& Font() const { return Font_; }
     bool ParentFont() const { return ParentFont_; }
     // True takes the parent's font at once and follows it from then on.
     void SetParentFont(bool value);

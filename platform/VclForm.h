@@ -57,11 +57,9 @@ public:
 
     TBorderStyle BorderStyle() const { return BorderStyle_; }
     void SetBorderStyle(TBorderStyle style);
-    TFormStyle FormStyle() const { return FormStyle_; }
     void SetFormStyle(TFormStyle style);
     TPosition Position() const { return Position_; }
     void SetPosition(TPosition position) { Position_ = position; }
-    TColor Color() const { return Color_; }
     void SetColor(TColor color);
 
     void SetVisible(bool visible) override;
@@ -75,7 +73,6 @@ public:
     // this, or the window stands on the screen undrawn. Input stays queued meanwhile.
     bool WaitUntilDrawn(int boundMs);
     bool Modal() const { return ModalLoop_ != nullptr; }
-    TModalResult ModalResult() const { return ModalResult_; }
     // A non-zero result ends a modal loop.
     void SetModalResult(TModalResult result);
     // Modal: the result becomes Cancel. Otherwise OnClose decides: hide (the default),

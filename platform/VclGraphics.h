@@ -59,7 +59,6 @@ public:
     void SetPitch(TFontPitch pitch);
     const TFontStyles& Style() const { return Style_; }
     void SetStyle(const TFontStyles& style);
-    int PixelsPerInch() const { return PixelsPerInch_; }
 
     void Assign(const TFont& source);
     QFont ToQFont() const;

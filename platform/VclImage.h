@@ -17,9 +17,7 @@ public:
     int PictureWidth() const;
     int PictureHeight() const;
 
-    bool AutoSize() const { return AutoSize_; }
     void SetAutoSize(bool value);
-    bool Stretch() const { return Stretch_; }
     void SetStretch(bool value);
     // The parent's background shows where the picture is transparent.
     void SetTransparent(bool value);

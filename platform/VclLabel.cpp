@@ -24,11 +24,6 @@ void TLabel::SetText(const std::string& caption) {
     FitText();
 }
 
-void TLabel::SetAutoSize(bool value) {
-    AutoSize_ = value;
-    FitText();
-}
-
 void TLabel::FitText() {
     if (!AutoSize_ || !Widget())
         return;

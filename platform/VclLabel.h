@@ -12,9 +12,6 @@ public:
     std::string Caption() const { return GetText(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
 
-    bool AutoSize() const { return AutoSize_; }
-    void SetAutoSize(bool value);
-
 protected:
     void DefinePublishedStrings(std::vector<TPublishedString>& list) override;
 

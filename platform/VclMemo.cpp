@@ -21,10 +21,6 @@ void TMemo::SetText(const std::string& text) {
         Edit(Widget())->setPlainText(QString::fromStdString(ToQtLineBreaks(text)));
 }
 
-bool TMemo::ReadOnly() const {
-    return Widget() && Edit(Widget())->isReadOnly();
-}
-
 void TMemo::SetReadOnly(bool value) {
     if (Widget())
         Edit(Widget())->setReadOnly(value);

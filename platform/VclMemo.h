@@ -11,7 +11,6 @@ public:
     std::string GetText() const override;
     void SetText(const std::string& text) override;
 
-    bool ReadOnly() const;
     void SetReadOnly(bool value);
     // The vertical scroll bar shows always (true) or never (false).
     void SetVerticalScrollBar(bool value);

@@ -15,9 +15,7 @@ public:
     std::string Caption() const { return GetText(); }
     void SetCaption(const std::string& caption) { SetText(caption); }
 
-    TBevelCut BevelOuter() const { return BevelOuter_; }
     void SetBevelOuter(TBevelCut bevel);
-    TBevelCut BevelInner() const { return BevelInner_; }
     void SetBevelInner(TBevelCut bevel);
     // Fills its background itself instead of letting the parent's show through.
     void SetParentBackground(bool value);

@@ -173,14 +173,6 @@ int TMetafile::Height() const {
     return int(FPicture->GetHeight());
 }
 
-bool TMetafile::LoadFromFile(const std::string& fileName) {
-    QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    SetBytes(file.readAll().toStdString());
-    return true;
-}
-
 void TMetafile::SaveToStream(std::ostream& stream) const {
     stream.write(FBytes.data(), static_cast<std::streamsize>(FBytes.size()));
 }

@@ -89,8 +89,6 @@ public:
     bool Enhanced() const { return FEnhanced; }
     const std::string& Bytes() const { return FBytes; }
     void SetBytes(std::string bytes);
-    // False when the file cannot be read.
-    bool LoadFromFile(const std::string& fileName);
     void SaveToStream(std::ostream& stream) const;
 
     int Width() const override;

@@ -457,9 +457,9 @@ protected:
         QThread::msleep(300);
     }
 
-    // Starts the program, moves the ruler, ends the X server and returns the settings
-    // file the program wrote on its way out.
-    QByteArray MoveTheRulerAndLoseTheDisplay(const char* mouseSnap) {
+    // Starts the program with the prepared settings and a writable language file, and
+    // moves the ruler by (60, 45).
+    void StartAndMoveTheRuler(const char* mouseSnap) {
         QByteArray settings = PreparedSettings();
         settings.replace("MouseSnap=\"0\"", QByteArray("MouseSnap=\"") + mouseSnap + "\"");
         sandbox.WriteSettings(settings);
@@ -473,6 +473,17 @@ protected:
         const QPoint handle = kRotateHandle + QPoint(60, 45);
         Xdo({"mousemove", QString::number(handle.x()), QString::number(handle.y())});
         QThread::msleep(300);
+    }
+
+    QByteArray ReadLanguageFile() const {
+        QFile language(sandbox.LanguageFilePath("test"));
+        return language.open(QIODevice::ReadOnly) ? language.readAll() : QByteArray();
+    }
+
+    // Starts the program, moves the ruler, ends the X server and returns the settings
+    // file the program wrote on its way out.
+    QByteArray MoveTheRulerAndLoseTheDisplay(const char* mouseSnap) {
+        StartAndMoveTheRuler(mouseSnap);
         server.Kill();
         // Exit code 1, as for any program that lost its display; but no crash.
         const std::optional<int> exitCode = sandbox.WaitForExitCode();
@@ -500,6 +511,30 @@ TEST_F(TarselRulerOnItsOwnDisplay, LosingTheDisplayWhileSnappingSavesTheSettings
     const QByteArray settings = MoveTheRulerAndLoseTheDisplay("1");
     EXPECT_EQ(SavedAttribute(settings, "MouseSnap"), "1") << sandbox.Output().toStdString();
     EXPECT_EQ(SavedRuler(settings, "TRectangleRuler").OffsetY, kTop + 45);
+}
+
+// Quitting runs the shut-down after the event loop; losing the display with snapping off
+// lets Qt's connection notice it and call exit(), which runs the shut-down from there.
+// Both save the same files.
+TEST_F(TarselRulerOnItsOwnDisplay, QuittingAndLosingTheDisplaySaveTheSameFiles) {
+    ASSERT_FALSE(server.Display().isEmpty()) << "Xvfb did not start";
+    StartAndMoveTheRuler("0");
+    const QPoint onBody = kOnBody + QPoint(60, 45);
+    Xdo({"mousemove", QString::number(onBody.x()), QString::number(onBody.y())});
+    Xdo({"click", "1"});
+    Xdo({"key", "Escape"});
+    ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
+    const QByteArray quitSettings = sandbox.ReadSettings();
+    const QByteArray quitLanguage = ReadLanguageFile();
+    ASSERT_EQ(SavedRuler(quitSettings, "TRectangleRuler").OffsetX, kLeft + 60);
+    ASSERT_FALSE(quitLanguage.isEmpty()) << "the writable language file was written";
+
+    // The same session again from the same files, ended by losing the display.
+    ASSERT_TRUE(QFile::remove(sandbox.LanguageFilePath("test")));
+    const QByteArray lostSettings = MoveTheRulerAndLoseTheDisplay("0");
+    EXPECT_EQ(lostSettings.toStdString(), quitSettings.toStdString())
+        << sandbox.Output().toStdString();
+    EXPECT_TRUE(ReadLanguageFile() == quitLanguage) << "the language file differs";
 }
 
 // A shared installation with a prepared settings file: the user may write the file but

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 constexpr ARGB kWhite = 0xFFFFFFFF;
@@ -87,26 +86,24 @@ TEST(GPBitmap, NewBitmapsAreTransparentBlackOrRefused) {
     EXPECT_EQ(unknownFormat.GetLastStatus(), TGPStatus::InvalidParameter);
 }
 
-TEST(GPBitmap, ReadsFilesAndStreamsAndReportsFailures) {
+TEST(GPBitmap, ReadsFilesAndReportsFailures) {
     QTemporaryDir dir;
     QImage source(4, 3, QImage::Format_ARGB32);
     source.fill(0x80FF0000);
     const std::string fileName = dir.filePath("red.png").toStdString();
     ASSERT_TRUE(source.save(QString::fromStdString(fileName)));
 
-    const auto fromFile = TGPBitmap::FromFile(fileName);
-    EXPECT_EQ(fromFile->GetLastStatus(), TGPStatus::Ok);
-    EXPECT_EQ(fromFile->GetWidth(), 4u);
-    EXPECT_EQ(Pixel(*fromFile, 3, 2), 0x80FF0000u);
-
-    std::ifstream stream(fileName, std::ios::binary);
-    const auto fromStream = TGPImage::FromStream(stream);
-    EXPECT_EQ(fromStream->GetHeight(), 3u);
+    const TGPBitmap fromFile(fileName);
+    EXPECT_EQ(fromFile.GetLastStatus(), TGPStatus::Ok);
+    EXPECT_EQ(fromFile.GetWidth(), 4u);
+    EXPECT_EQ(fromFile.GetHeight(), 3u);
+    EXPECT_EQ(Pixel(fromFile, 3, 2), 0x80FF0000u);
 
     const auto missing = TGPImage::FromFile(dir.filePath("missing.png").toStdString());
     EXPECT_EQ(missing->GetLastStatus(), TGPStatus::FileNotFound);
-    std::istringstream garbage("not a picture");
-    const auto unreadable = TGPBitmap::FromStream(garbage);
+    const std::string garbageName = dir.filePath("garbage.png").toStdString();
+    std::ofstream(garbageName, std::ios::binary) << "not a picture";
+    const auto unreadable = TGPImage::FromFile(garbageName);
     EXPECT_NE(unreadable->GetLastStatus(), TGPStatus::Ok);
     EXPECT_EQ(unreadable->GetWidth(), 0u);
 }
@@ -117,10 +114,6 @@ TEST(GPBitmap, ClonesOwnTheirPixels) {
     const auto copy = bitmap.Clone();
     TGPGraphics(bitmap).Clear(kBlack);
     EXPECT_EQ(Pixel(*copy, 1, 1), kWhite);
-    const auto part = bitmap.Clone(TGPRect(1, 0, 1, 2), PixelFormat32bppARGB);
-    ASSERT_TRUE(part);
-    EXPECT_EQ(part->GetWidth(), 1u);
-    EXPECT_FALSE(bitmap.Clone(TGPRect(1, 0, 2, 2), PixelFormat32bppARGB));
 }
 
 TEST(GPGraphicsImage, DrawsAtAPointAndStretchesBySamplingMode) {

@@ -66,37 +66,3 @@ TEST(GPMatrix, InstrumentPlacementRotatesAboutThePivotThenTranslates) {
     ExpectPoint(m.TransformPoint({250.0f, 250.0f}), {350.0f, 300.0f}); // the pivot stays put
     ExpectPoint(m.TransformPoint({500.0f, 250.0f}), {350.0f, 550.0f});
 }
-
-TEST(GPMatrix, InvertUndoesAndRefusesSingularMatrices) {
-    TGPMatrix m;
-    m.Translate(30.0f, -20.0f);
-    m.RotateAt(33.0f, {5.0f, 7.0f});
-    m.Scale(2.0f, 0.5f);
-    TGPMatrix inverse = m;
-    ASSERT_TRUE(inverse.Invert());
-    ExpectPoint(inverse.TransformPoint(m.TransformPoint({12.5f, -3.0f})), {12.5f, -3.0f});
-
-    TGPMatrix singular;
-    singular.Scale(0.0f, 1.0f);
-    const auto before = singular.GetElements();
-    EXPECT_FALSE(singular.Invert());
-    EXPECT_EQ(singular.GetElements(), before);
-}
-
-TEST(GPMatrix, IntegerPointsRoundHalvesToEven) {
-    TGPMatrix m;
-    m.Translate(0.5f, 1.5f);
-    std::array<TGPPoint, 2> points{TGPPoint(0, 0), TGPPoint(1, 1)};
-    m.TransformPoints(points);
-    EXPECT_EQ(points[0], TGPPoint(0, 2));
-    EXPECT_EQ(points[1], TGPPoint(2, 2));
-}
-
-TEST(GPMatrix, VectorsIgnoreTheTranslation) {
-    TGPMatrix m;
-    m.Translate(100.0f, 100.0f);
-    m.Rotate(90.0f);
-    std::array<TGPPointF, 1> v{TGPPointF(1.0f, 0.0f)};
-    m.TransformVectors(v);
-    ExpectPoint(v[0], {0.0f, 1.0f});
-}

@@ -1,8 +1,0 @@
-#include "platform/DisplayLoss.h"
-
-namespace platform {
-
-// Without X11 there is no connection of ours to watch.
-void EndEventLoopOnDisplayLoss() {}
-
-} // namespace platform
