@@ -4,8 +4,8 @@
 #include "app/TextFormat.h"
 #include "app/UpdateService.h"
 #include "foundation/SLVclUtils.h"
-#include "platform/VclPanel.h"
-#include "platform/VclTimer.h"
+#include "platform/widgets/VclPanel.h"
+#include "platform/widgets/VclTimer.h"
 
 #include <QThread>
 #include <QWidget>

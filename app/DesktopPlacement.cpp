@@ -1,7 +1,7 @@
 #include "app/DesktopPlacement.h"
 
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPMatrix.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPMatrix.h"
 #include "rulers/BaseRuler.h"
 
 #include <QGuiApplication>

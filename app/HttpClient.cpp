@@ -1,5 +1,5 @@
 #include "app/HttpClient.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include <QByteArray>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "app/InstrumentFrame.h"
 
-#include "platform/GPGraphicsQt.h"
+#include "platform/graphics/GPGraphicsQt.h"
 #include "rulers/BaseRuler.h"
 
 #include <QPainter>

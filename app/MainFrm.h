@@ -12,7 +12,7 @@
 #include "app/InstrumentFrame.h"
 #include "app/PopupMenu.h"
 #include "foundation/BaseFrm.h"
-#include "platform/HintWindow.h"
+#include "platform/widgets/HintWindow.h"
 #include "rulers/RulerHost.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "app/PopupMenu.h"
 
-#include "platform/VclAction.h"
+#include "platform/widgets/VclAction.h"
 
 #include <QAction>
 #include <QLinearGradient>

@@ -5,7 +5,7 @@
 // a light theme in the manner of the office suites of the early 2000s: a pale menu with
 // a blue band down its left side and an amber highlight framed in navy.
 
-#include "platform/VclComponent.h"
+#include "platform/widgets/VclComponent.h"
 
 #include <QPoint>
 

@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 #include "benchmarks/DisplayBenchmarkMain.h"
-#include "platform/WindowSystem.h"
+#include "platform/desktop/WindowSystem.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

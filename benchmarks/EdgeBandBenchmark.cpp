@@ -1,8 +1,8 @@
 // The cost of the edge-band hit test that runs on every pointer move over an instrument:
 // build the outline, widen it by 8 px either side, ask whether a point lies in the band.
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPPen.h"
-#include "platform/GPRegion.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPPen.h"
+#include "platform/graphics/GPRegion.h"
 
 #include <benchmark/benchmark.h>
 

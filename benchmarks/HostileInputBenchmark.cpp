@@ -12,7 +12,7 @@
 #include "foundation/SLGDIPImage.h"
 #include "foundation/SLIniFile.h"
 #include "foundation/SLLangUtils.h"
-#include "platform/VclGraphics.h"
+#include "platform/widgets/VclGraphics.h"
 #include "support/LocalHttpServer.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"

@@ -3,9 +3,9 @@
 // full-HD premultiplied ARGB image within 2 ms, a turned picture with its shape within
 // 3 ms, a hooked move within 20 us.
 #include "app/InstrumentFrame.h"
-#include "platform/GPGraphics.h"
-#include "platform/GPImage.h"
-#include "platform/VclGraphics.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPImage.h"
+#include "platform/widgets/VclGraphics.h"
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
 #include "rulers/TriangleRuler.h"

@@ -1,9 +1,10 @@
 # tarsel_add_layer(NAME)
-# Builds every .cpp/.h in the current folder into a static library NAME with the
-# alias Tarsel::NAME. Headers are included by folder: #include "foundation/SLSysUtils.h".
+# Builds every .cpp/.h in the current folder and its subfolders into a static library NAME
+# with the alias Tarsel::NAME. Headers are included by their path from the project's root:
+# #include "foundation/SLSysUtils.h", #include "platform/desktop/Pointer.h".
 function(tarsel_add_layer name)
   cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   foreach(pattern IN LISTS ARG_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${pattern}")

@@ -1,8 +1,8 @@
 #include "foundation/AboutFrm.h"
 
-#include "platform/VclImage.h"
-#include "platform/VclLabel.h"
-#include "platform/VclMemo.h"
+#include "platform/widgets/VclImage.h"
+#include "platform/widgets/VclLabel.h"
+#include "platform/widgets/VclMemo.h"
 
 #include <QCursor>
 #include <QWidget>

@@ -6,9 +6,9 @@
 // result or an OnClick handler.
 
 #include "foundation/BaseFrm.h"
-#include "platform/VclBevel.h"
-#include "platform/VclButton.h"
-#include "platform/VclPanel.h"
+#include "platform/widgets/VclBevel.h"
+#include "platform/widgets/VclButton.h"
+#include "platform/widgets/VclPanel.h"
 
 class TBaseDialogForm : public TBaseForm {
 public:

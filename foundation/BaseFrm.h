@@ -9,7 +9,7 @@
 // and is created with NewComponent<TMyForm>(owner), which runs OnCreate and the
 // translation once the whole object exists.
 
-#include "platform/VclForm.h"
+#include "platform/widgets/VclForm.h"
 
 class TBaseForm : public TForm {
 public:

@@ -1,12 +1,12 @@
 #include "foundation/CommonConsts.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLSysUtils.h"
 #include "foundation/SafeFile.h"
-#include "platform/ProfileString.h"
-#include "platform/ProgramFile.h"
+#include "platform/system/ProfileString.h"
+#include "platform/system/ProgramFile.h"
 
 #include <QString>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "foundation/GifImage.h"
 
 #include "foundation/Exceptions.h"
-#include "platform/PictureLimits.h"
+#include "platform/graphics/PictureLimits.h"
 
 #include <gif_lib.h>
 

@@ -1,6 +1,6 @@
 #include "foundation/MouseHook.h"
 
-#include "platform/Pointer.h"
+#include "platform/desktop/Pointer.h"
 
 #include <cstdio>
 #include <exception>

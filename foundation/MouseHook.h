@@ -9,8 +9,8 @@
 // on the GUI thread between other events, so handlers need no locking but must be
 // short: they run for every mouse move of the desktop.
 
-#include "platform/MouseTypes.h"
-#include "platform/MouseWatcher.h"
+#include "platform/widgets/MouseTypes.h"
+#include "platform/desktop/MouseWatcher.h"
 
 #include <functional>
 #include <memory>
@@ -57,7 +57,7 @@ public:
     TMouseHookMoveEvent OnMouseMove;
     // Whether the stroke that a left press begins is to be held: until its release, the
     // other programs then receive its moves only where OnMouseMove puts them, never first
-    // where the mouse went (where the desktop allows it, see platform/MouseWatcher.h).
+    // where the mouse went (where the desktop allows it, see platform/desktop/MouseWatcher.h).
     // Unset, no stroke is held: a changed move is put right after the fact.
     TMouseHookHoldQuery OnHoldStroke;
 

@@ -1,7 +1,7 @@
 #include "foundation/PngObject.h"
 
 #include "foundation/Exceptions.h"
-#include "platform/PictureLimits.h"
+#include "platform/graphics/PictureLimits.h"
 
 #include <png.h>
 

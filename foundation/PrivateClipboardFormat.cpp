@@ -1,6 +1,6 @@
 #include "foundation/PrivateClipboardFormat.h"
 
-#include "platform/ClipboardFormat.h"
+#include "platform/pictures/ClipboardFormat.h"
 
 namespace {
 std::uint16_t FormatId = 0;

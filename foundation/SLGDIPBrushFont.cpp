@@ -1,7 +1,7 @@
 #include "foundation/SLGDIPBrushFont.h"
 
 #include "foundation/SLGDIPGeometry.h"
-#include "platform/VclGraphics.h"
+#include "platform/widgets/VclGraphics.h"
 
 #include <cstdlib>
 

@@ -7,8 +7,8 @@
 
 #include "foundation/SLGDIPImage.h"
 #include "foundation/SLGDIPUtils.h"
-#include "platform/GPBrush.h"
-#include "platform/GPFont.h"
+#include "platform/graphics/GPBrush.h"
+#include "platform/graphics/GPFont.h"
 
 #include <cstdint>
 #include <memory>

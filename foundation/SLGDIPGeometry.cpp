@@ -1,7 +1,7 @@
 #include "foundation/SLGDIPGeometry.h"
 
 #include "foundation/SLGDIPUtils.h"
-#include "platform/TickCount.h"
+#include "platform/system/TickCount.h"
 
 #include <algorithm>
 #include <cmath>

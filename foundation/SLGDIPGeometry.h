@@ -6,7 +6,7 @@
 // (equation, length, angle) as doubles.
 
 #include "foundation/XmlPersistent.h"
-#include "platform/GPTypes.h"
+#include "platform/graphics/GPTypes.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,15 +1,15 @@
 #include "foundation/SLGDIPImage.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include "foundation/GifImage.h"
 #include "foundation/PngObject.h"
 #include "foundation/SLMMUtils.h"
 #include "foundation/SLPicUtils.h"
 #include "foundation/SLSysUtils.h"
-#include "platform/GPGraphics.h"
-#include "platform/GPMetafile.h"
-#include "platform/VclClipboard.h"
-#include "platform/VclPicture.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPMetafile.h"
+#include "platform/pictures/VclClipboard.h"
+#include "platform/pictures/VclPicture.h"
 
 #include <algorithm>
 #include <array>

@@ -5,8 +5,8 @@
 // can keep pictures in a side stream instead of in their XML elements.
 
 #include "foundation/SLGDIPUtils.h"
-#include "platform/GPImage.h"
-#include "platform/VclGraphics.h"
+#include "platform/graphics/GPImage.h"
+#include "platform/widgets/VclGraphics.h"
 
 #include <cstdint>
 #include <iosfwd>

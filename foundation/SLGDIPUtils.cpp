@@ -3,7 +3,7 @@
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPImage.h"
-#include "platform/GPGraphics.h"
+#include "platform/graphics/GPGraphics.h"
 
 #include <cmath>
 #include <memory>

@@ -7,7 +7,7 @@
 // and the unit's process-wide objects with their shut-down step.
 
 #include "foundation/XmlPersistent.h"
-#include "platform/GPTypes.h"
+#include "platform/graphics/GPTypes.h"
 
 #include <cstdint>
 #include <string>

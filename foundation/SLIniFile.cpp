@@ -3,8 +3,8 @@
 #include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
 #include "foundation/SafeFile.h"
-#include "platform/TextFileEncoding.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextFileEncoding.h"
+#include "platform/system/TextRules.h"
 
 #include <QString>
 #include <charconv>

@@ -4,7 +4,7 @@
 // and key names match without regard to letter case, new sections and keys are
 // appended in the order they are first written, and an erased section that is written
 // again goes to the end. The file is read in any of the encodings that
-// platform/TextFileEncoding.h accepts and always written as UTF-16 LE with a mark.
+// platform/system/TextFileEncoding.h accepts and always written as UTF-16 LE with a mark.
 
 #include <cstddef>
 #include <string>

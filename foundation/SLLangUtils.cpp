@@ -1,11 +1,11 @@
 #include "foundation/SLLangUtils.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
-#include "platform/VclComponent.h"
-#include "platform/VclForm.h"
-#include "platform/VclFrame.h"
+#include "platform/widgets/VclComponent.h"
+#include "platform/widgets/VclForm.h"
+#include "platform/widgets/VclFrame.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

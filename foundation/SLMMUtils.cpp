@@ -1,7 +1,7 @@
 #include "foundation/SLMMUtils.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
-#include "platform/VideoThumbnail.h"
+#include "platform/pictures/VideoThumbnail.h"
 
 #include <algorithm>
 #include <array>

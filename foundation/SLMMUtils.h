@@ -1,7 +1,7 @@
 #pragma once
 // Video files: which names are videos, and a picture of a video's first frame.
 
-#include "platform/VclPicture.h"
+#include "platform/pictures/VclPicture.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // Shell pictures of files.
 
-#include "platform/VclPicture.h"
+#include "platform/pictures/VclPicture.h"
 
 #include <string>
 

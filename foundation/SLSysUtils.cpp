@@ -2,9 +2,9 @@
 
 #include "foundation/SLXmlUtils.h"
 #include "foundation/XmlPersistent.h"
-#include "platform/FileVersion.h"
-#include "platform/ProgramFile.h"
-#include "platform/TextRules.h"
+#include "platform/system/FileVersion.h"
+#include "platform/system/ProgramFile.h"
+#include "platform/system/TextRules.h"
 
 #include <QUuid>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // Stateless helpers grouped by name: TSLStrfn (text) and TSLSysfn (system services), and the
 // number <-> text conversions of saved files. 8-bit strings are UTF-8 throughout.
 
-#include "platform/WindowSystem.h"
+#include "platform/desktop/WindowSystem.h"
 
 #include <cstdint>
 #include <pugixml.hpp>

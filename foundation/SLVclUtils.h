@@ -4,7 +4,7 @@
 // the language file (TShowDialogStr), so the boxes speak the language file's language.
 
 #include "foundation/SLLangUtils.h"
-#include "platform/MessageBox.h"
+#include "platform/widgets/MessageBox.h"
 
 #include <cstdint>
 #include <functional>

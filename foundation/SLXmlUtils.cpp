@@ -1,7 +1,7 @@
 #include "foundation/SLXmlUtils.h"
 
 #include "foundation/Exceptions.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include <cerrno>
 #include <cstring>

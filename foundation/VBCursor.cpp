@@ -1,6 +1,6 @@
 #include "foundation/VBCursor.h"
 
-#include "platform/Cursor.h"
+#include "platform/widgets/Cursor.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "foundation/SLSysUtils.h"
 #include "foundation/SLXmlUtils.h"
 #include "foundation/SafeFile.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include <algorithm>
 #include <sstream>

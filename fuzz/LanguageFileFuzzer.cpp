@@ -7,7 +7,7 @@
 #include "FuzzSupport.h"
 #include "foundation/AboutFrm.h"
 #include "foundation/SLLangUtils.h"
-#include "platform/VclGraphics.h"
+#include "platform/widgets/VclGraphics.h"
 #include "rulers/RulerConsts.h"
 
 #include <cstdint>

@@ -1,16 +1,16 @@
 #include "rulers/BaseRuler.h"
-#include "platform/TextRules.h"
+#include "platform/system/TextRules.h"
 
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPUtils.h"
 #include "foundation/SLSysUtils.h"
 #include "foundation/VBCursor.h"
-#include "platform/GPBrush.h"
-#include "platform/GPGraphics.h"
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPMatrix.h"
-#include "platform/GPPen.h"
-#include "platform/Screen.h"
+#include "platform/graphics/GPBrush.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPMatrix.h"
+#include "platform/graphics/GPPen.h"
+#include "platform/desktop/Screen.h"
 
 #include <climits>
 #include <cmath>

@@ -14,7 +14,7 @@
 // clockwise on screen), then translate by (OffsetX, OffsetY).
 
 #include "foundation/XmlPersistent.h"
-#include "platform/GPTypes.h"
+#include "platform/graphics/GPTypes.h"
 #include "rulers/RulerHost.h"
 
 #include <cstdint>

@@ -3,10 +3,10 @@
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
-#include "platform/GPGraphics.h"
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPMatrix.h"
-#include "platform/GPPen.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPMatrix.h"
+#include "platform/graphics/GPPen.h"
 
 #include <cmath>
 #include <numbers>

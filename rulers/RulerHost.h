@@ -4,8 +4,8 @@
 // cursor, the angle hint and the synchronous repaint during a drag. The interface
 // keeps the instruments free of any window class; the main window implements it.
 
-#include "platform/GPTypes.h"
-#include "platform/MouseTypes.h"
+#include "platform/graphics/GPTypes.h"
+#include "platform/widgets/MouseTypes.h"
 
 #include <string>
 

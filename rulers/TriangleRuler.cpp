@@ -3,9 +3,9 @@
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
-#include "platform/GPGraphics.h"
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPPen.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPPen.h"
 #include "rulers/RulerConsts.h"
 
 #include <array>

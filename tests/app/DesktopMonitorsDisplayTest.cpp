@@ -9,8 +9,8 @@
 // manager may come back black while a window of the program is modal. Screenshots are
 // left in TARSEL_TEST_ARTIFACTS.
 
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPPen.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPPen.h"
 #include "rulers/ProtractorRuler.h"
 #include "support/LocalHttpServer.h"
 #include "support/Openbox.h"

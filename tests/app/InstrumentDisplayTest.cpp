@@ -7,7 +7,7 @@
 // for the desktop behind the program. Screen sizes are read from the display.
 
 #include "app/InstrumentFrame.h"
-#include "platform/VclGraphics.h"
+#include "platform/widgets/VclGraphics.h"
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
 #include "rulers/TriangleRuler.h"

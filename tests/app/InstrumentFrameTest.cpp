@@ -2,7 +2,7 @@
 // pixels the picture covers; moving the instrument by whole pixels reuses both.
 
 #include "app/InstrumentFrame.h"
-#include "platform/VclGraphics.h"
+#include "platform/widgets/VclGraphics.h"
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
 

@@ -3,8 +3,8 @@
 
 #include "app/MainFrm.h"
 #include "foundation/SLVclUtils.h"
-#include "platform/VclAction.h"
-#include "platform/VclTimer.h"
+#include "platform/widgets/VclAction.h"
+#include "platform/widgets/VclTimer.h"
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
 #include "rulers/RulerInfos.h"

@@ -2,7 +2,7 @@
 // translatable texts.
 
 #include "app/PopupMenu.h"
-#include "platform/VclAction.h"
+#include "platform/widgets/VclAction.h"
 
 #include <QAction>
 #include <QMenu>

@@ -6,7 +6,7 @@
 #include "app/MainFrm.h"
 #include "foundation/MouseHook.h"
 #include "foundation/SLVclUtils.h"
-#include "platform/VclTimer.h"
+#include "platform/widgets/VclTimer.h"
 #include "rulers/RulerConsts.h"
 #include "rulers/RulerInfos.h"
 #include "support/DeviceInput.h"

@@ -1,6 +1,6 @@
 #include "foundation/PrivateClipboardFormat.h"
 
-#include "platform/ClipboardFormat.h"
+#include "platform/pictures/ClipboardFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // fonts the instruments write their numbers with.
 #include "foundation/SLGDIPBrushFont.h"
 
-#include "platform/GPGraphics.h"
-#include "platform/GPPen.h"
-#include "platform/GPQtDrawAccess.h"
-#include "platform/VclGraphics.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPPen.h"
+#include "platform/graphics/GPQtDrawAccess.h"
+#include "platform/widgets/VclGraphics.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -9,9 +9,9 @@
 #include "foundation/SLMMUtils.h"
 #include "foundation/SLPicUtils.h"
 #include "foundation/SLSysUtils.h"
-#include "platform/GPGraphics.h"
-#include "platform/VclClipboard.h"
-#include "platform/VclPicture.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/pictures/VclClipboard.h"
+#include "platform/pictures/VclPicture.h"
 #include "support/PictureFiles.h"
 #include "support/TempFolder.h"
 

@@ -1,10 +1,10 @@
 #include "foundation/SLLangUtils.h"
 
-#include "platform/VclAction.h"
-#include "platform/VclButton.h"
-#include "platform/VclForm.h"
-#include "platform/VclFrame.h"
-#include "platform/VclPanel.h"
+#include "platform/widgets/VclAction.h"
+#include "platform/widgets/VclButton.h"
+#include "platform/widgets/VclForm.h"
+#include "platform/widgets/VclFrame.h"
+#include "platform/widgets/VclPanel.h"
 #include "support/TempFolder.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The program's cursors: loaded on first use, shown by number, freed at shut-down.
 #include "foundation/VBCursor.h"
 
-#include "platform/CursorQt.h"
+#include "platform/widgets/CursorQt.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -3,14 +3,14 @@
 
 #include "foundation/Exceptions.h"
 #include "foundation/SLGDIPBrushFont.h"
-#include "platform/GPBrush.h"
-#include "platform/GPGraphics.h"
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPImage.h"
-#include "platform/GPMatrix.h"
-#include "platform/GPPen.h"
-#include "platform/GPQtDrawAccess.h"
-#include "platform/VclGraphics.h"
+#include "platform/graphics/GPBrush.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPImage.h"
+#include "platform/graphics/GPMatrix.h"
+#include "platform/graphics/GPPen.h"
+#include "platform/graphics/GPQtDrawAccess.h"
+#include "platform/widgets/VclGraphics.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "foundation/Exceptions.h"
 #include "foundation/SLSysUtils.h"
 #include "foundation/VBCursor.h"
-#include "platform/Screen.h"
+#include "platform/desktop/Screen.h"
 #include "rulers/TestInstruments.h"
 
 #include <gtest/gtest.h>

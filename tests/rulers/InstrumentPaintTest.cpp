@@ -1,7 +1,7 @@
 // Offscreen renders of the four instruments, checked at chosen pixels. One PNG of each
 // is kept under the build folder's test artefacts for a person to look at.
-#include "platform/GPGraphics.h"
-#include "platform/GPImage.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPImage.h"
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
 #include "rulers/TriangleRuler.h"

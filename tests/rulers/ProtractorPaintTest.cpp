@@ -2,11 +2,11 @@
 // without clipping it to the outline. Both must stay invisible: a kept graduation has
 // to follow the size and the surface's dots per inch, and nothing may reach past the
 // body, whatever the font.
-#include "platform/GPGraphics.h"
-#include "platform/GPGraphicsPath.h"
-#include "platform/GPPen.h"
-#include "platform/GPQtDrawAccess.h"
-#include "platform/VclGraphics.h"
+#include "platform/graphics/GPGraphics.h"
+#include "platform/graphics/GPGraphicsPath.h"
+#include "platform/graphics/GPPen.h"
+#include "platform/graphics/GPQtDrawAccess.h"
+#include "platform/widgets/VclGraphics.h"
 #include "rulers/ProtractorRuler.h"
 
 #include <QImage>

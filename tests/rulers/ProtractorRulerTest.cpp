@@ -1,7 +1,7 @@
 // The protractors: size rule, handles, outline, degree scale and snapping.
 #include "rulers/ProtractorRuler.h"
 
-#include "platform/GPGraphicsPath.h"
+#include "platform/graphics/GPGraphicsPath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The straight ruler: size rules, loading, handles, snapping and its scale.
 #include "rulers/RectangleRuler.h"
 
-#include "platform/Screen.h"
+#include "platform/desktop/Screen.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>

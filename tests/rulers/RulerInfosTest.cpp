@@ -2,7 +2,7 @@
 #include "rulers/TestAppInfo.h"
 
 #include "foundation/SLSysUtils.h"
-#include "platform/Screen.h"
+#include "platform/desktop/Screen.h"
 #include "rulers/TestInstruments.h"
 #include "support/FileSizeLimit.h"
 #include "support/ProgramCopy.h"

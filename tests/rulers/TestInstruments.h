@@ -4,7 +4,7 @@
 // at the centre (like a protractor). Their shapes are simple enough that every
 // expected position can be worked out by hand.
 
-#include "platform/GPGraphicsPath.h"
+#include "platform/graphics/GPGraphicsPath.h"
 #include "rulers/BaseRuler.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // The set square: size rules, handles, outline, snapping and its two scales.
 #include "rulers/TriangleRuler.h"
 
-#include "platform/GPGraphicsPath.h"
+#include "platform/graphics/GPGraphicsPath.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>

@@ -1,6 +1,0 @@
-#include "platform/MetafileDecoder.h"
-
-// Built where libwmf is missing: no metafile is decoded.
-QImage DecodeWindowsMetafile(const QByteArray&) {
-    return QImage();
-}

@@ -1,5 +1,0 @@
-#include "platform/VclFrame.h"
-
-TFrame::TFrame(TComponent* owner) : TControl(owner, new QWidget) {
-    Widget()->setFont(Font().ToQFont());
-}
