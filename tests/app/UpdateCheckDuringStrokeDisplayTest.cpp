@@ -11,6 +11,7 @@
 #include "rulers/RulerInfos.h"
 #include "support/DeviceInput.h"
 #include "support/FakeInput.h"
+#include "support/Waiting.h"
 #include "support/LocalHttpServer.h"
 #include "support/ProgramCopy.h"
 

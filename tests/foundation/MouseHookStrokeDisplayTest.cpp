@@ -9,6 +9,7 @@
 #include "foundation/MouseHook.h"
 #include "support/DeviceInput.h"
 #include "support/FakeInput.h"
+#include "support/Waiting.h"
 #include "support/PointerRecorder.h"
 
 #include <X11/X.h>
