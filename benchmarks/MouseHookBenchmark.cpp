@@ -39,6 +39,7 @@
 #include "support/DeviceInput.h"
 #include "support/FakeInput.h"
 #include "support/PointerRecorder.h"
+#include "support/Waiting.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
@@ -18,6 +17,10 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+constexpr int kPollMs = 20;
+// Only a failing test waits this long.
+constexpr int kNeverHangMs = 60000;
 
 // The visible box with one of its labels reading text, null while there is none.
 QDialog* BoxSaying(const QString& text) {
@@ -47,24 +50,30 @@ TEST(CheckForUpdateOnScreen, NewestVersionIsToldInARealBoxThatEnterCloses) {
         QDialog* box = BoxSaying("当前已是最新版本。");
         if (!box || answered)
             return;
+        // A real key press goes to the window that has the X server's focus, which a box
+        // gets some time after it shows (long on a busy machine): press once it has it.
+        if (!box->isActiveWindow()) {
+            box->activateWindow();
+            return;
+        }
         answered = true;
         title = box->windowTitle();
-        box->activateWindow();
         xdo::Key("Return");
     });
-    poll.start(100);
-    QTimer::singleShot(20000, [] { // never hang the suite
-        if (QWidget* modal = QApplication::activeModalWidget())
+    poll.start(kPollMs);
+    bool closedByTest = false;
+    QTimer::singleShot(kNeverHangMs, &poll, [&] { // gone with the test
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            closedByTest = true;
             modal->close();
+        }
     });
 
-    QElapsedTimer clock;
-    clock.start();
     TCheckForUpdateForm::Execute("Tarsel桌面标尺", server.BaseUrl() + "/check.asp", TarselProductId,
                                  1, 0, 0, 1, false);
     EXPECT_TRUE(answered) << "no box told the newest version";
     EXPECT_TRUE(title.startsWith("提示")) << title.toStdString();
-    EXPECT_LT(clock.elapsed(), 15000) << "the key press did not close the box";
+    EXPECT_FALSE(closedByTest) << "the key press did not close the box";
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 

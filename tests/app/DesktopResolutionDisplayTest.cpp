@@ -7,14 +7,15 @@
 #include "rulers/RectangleRuler.h"
 #include "support/PrivateXServer.h"
 #include "support/ProgramSandbox.h"
+#include "support/Waiting.h"
 #include "support/XClient.h"
 
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -42,6 +43,18 @@ unsigned long MainWindow(const TXClient& x) {
     return largest;
 }
 
+// The columns of one row of the ruler's picture that are wrong: not ink on a tick's
+// column, or not the body colour between them.
+std::vector<int> WrongColumns(const QImage& ruler, const std::set<int>& ticks, int row) {
+    std::vector<int> wrong;
+    for (int column = 2; column < kRulerLength - 3; ++column) {
+        const QRgb pixel = ruler.pixel(column, row);
+        if (ticks.count(column) > 0 ? !IsInk(pixel) : (pixel & 0xFFFFFF) != kBody)
+            wrong.push_back(column);
+    }
+    return wrong;
+}
+
 class DesktopResolution : public testing::TestWithParam<int> {};
 
 TEST_P(DesktopResolution, RulerTicksAreWholeDevicePixelsAndTheFreshPlacementIsUnscaled) {
@@ -54,44 +67,39 @@ TEST_P(DesktopResolution, RulerTicksAreWholeDevicePixelsAndTheFreshPlacementIsUn
     TProgramSandbox sandbox(Program); // no settings file: a fresh straight ruler
     sandbox.Start({"DISPLAY=" + server.Display()});
     const QPoint corner((screen.width() - kBoxSide) / 2, (screen.height() - kBoxSide) / 2);
-    QElapsedTimer clock;
-    clock.start();
-    while (x.Grab(QRect(corner + QPoint(100, 32), QSize(1, 1))).pixel(0, 0) !=
-               (0xFF000000 | kBody) &&
-           clock.elapsed() < 15000)
-        QThread::msleep(20);
-    QThread::msleep(300);
-
-    const unsigned long window = MainWindow(x);
-    ASSERT_NE(window, 0u);
-    EXPECT_EQ(x.WindowGeometry(window), QRect(QPoint(0, 0), screen))
-        << "the window covers the screen in its own pixels";
-
-    const QImage ruler = x.Grab(QRect(corner, QSize(kRulerLength, kRulerHeight)));
-    ruler.save(QString(TARSEL_TEST_ARTIFACTS "/RulerAt%1dpi.png").arg(dpi));
     std::set<int> ticks;
     for (const TScaleTick& tick :
          WalkCentimeterScale(kRulerLength, PixelsPerCentimeter(dpi), TScaleAxis::Horizontal, {})
              .Ticks)
         ticks.insert(tick.Position);
+    // The program is up once its window is cut to the ruler's shape; the ruler is drawn
+    // once both of its edge rows show. Either way the checks below tell what is wrong.
+    unsigned long window = 0;
+    QImage ruler;
+    ProcessEventsUntil([&] {
+        window = MainWindow(x);
+        if (!window || !x.IsCutToShape(window))
+            return false;
+        ruler = x.Grab(QRect(corner, QSize(kRulerLength, kRulerHeight)));
+        return WrongColumns(ruler, ticks, 3).empty() &&
+               WrongColumns(ruler, ticks, kRulerHeight - 4).empty();
+    });
+    ASSERT_NE(window, 0u);
+    ASSERT_FALSE(ruler.isNull()) << "the ruler did not show";
+    EXPECT_EQ(x.WindowGeometry(window), QRect(QPoint(0, 0), screen))
+        << "the window covers the screen in its own pixels";
+
+    ruler.save(QString(TARSEL_TEST_ARTIFACTS "/RulerAt%1dpi.png").arg(dpi));
     if (dpi == 120) // 47.244 px per centimetre
         for (int centimetre : {46, 93, 141, 188})
             EXPECT_TRUE(ticks.count(centimetre)) << centimetre;
     // Across both edges, a row that every tick crosses (the shortest is 5 px long) and
     // no number reaches: ink exactly on the tick columns, the body colour between them.
     for (const int row : {3, kRulerHeight - 4}) {
-        int wrong = 0;
-        for (int column = 2; column < kRulerLength - 3; ++column) {
-            const QRgb pixel = ruler.pixel(column, row);
-            const bool tick = ticks.count(column) > 0;
-            if (tick ? !IsInk(pixel) : (pixel & 0xFFFFFF) != kBody) {
-                ++wrong;
-                ADD_FAILURE() << dpi << " dpi, row " << row << ", column " << column
-                              << (tick ? ": no tick" : ": not the body colour");
-            }
-            if (wrong > 5)
-                break;
-        }
+        const std::vector<int> wrong = WrongColumns(ruler, ticks, row);
+        for (size_t i = 0; i < std::min<size_t>(wrong.size(), 6); ++i)
+            ADD_FAILURE() << dpi << " dpi, row " << row << ", column " << wrong[i]
+                          << (ticks.count(wrong[i]) ? ": no tick" : ": not the body colour");
     }
 
     sandbox.Terminate(); // saves the settings, like logging out

@@ -13,6 +13,7 @@
 #include "rulers/TriangleRuler.h"
 #include "support/DesktopWindow.h"
 #include "support/ProgramSandbox.h"
+#include "support/Waiting.h"
 #include "support/XClient.h"
 #include "support/XdoTool.h"
 
@@ -26,10 +27,6 @@ namespace {
 
 const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
 const QColor kDesktop(255, 0, 255); // a colour no instrument has
-
-void Settle(int ms = 300) {
-    SettleEvents(ms);
-}
 
 // The desktop behind the program, in a colour no instrument has.
 class TDesktop : public TDesktopWindow {
@@ -107,7 +104,6 @@ protected:
         sandbox.Start();
         window = sandbox.WaitForWindow();
         ASSERT_NE(window, 0u) << "the program showed no window";
-        Settle(1500);
     }
 
     QPoint BodyPoint() const {
@@ -118,27 +114,38 @@ protected:
 
     void ChooseFromMenu(int kind) {
         xdo::Click(BodyPoint(), 3);
-        Settle(400);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return MenuShows(); })) << "no menu";
         for (int down = 0; down <= kind; ++down)
             xdo::Key("Down");
         xdo::Key("Return");
         current = kind;
-        Settle(500);
     }
 
-    // The screen shows the current instrument whole and nothing else; the window's shape
-    // is its pixels.
-    void ExpectWholeInstrument(const QString& step) {
-        TInstrumentFrame expected;
-        expected.Update(*model.Rulers[current], font);
+    // The menu is a window of its own above the program's.
+    bool MenuShows() const {
+        const std::vector<unsigned long> windows = x.TopLevelWindows();
+        return !windows.empty() && windows.back() != window && windows.back() != desktop.winId();
+    }
+
+    // What the screen and the X server show of the current instrument.
+    struct TShown {
+        QImage Screen;
+        int Opaque = 0, WrongInside = 0, WrongOutside = 0, Covered = 0;
+        QPoint FirstWrong;
+        QRgb Wanted = 0, Instead = 0;
+        QRegion ShapeDiffers; // the window's shape xor the instrument's pixels
+        bool Whole() const {
+            return Opaque > 1000 && WrongInside == 0 && WrongOutside == 0 && Covered == 0 &&
+                   ShapeDiffers.isEmpty();
+        }
+    };
+
+    TShown Shown(const TInstrumentFrame& expected) const {
         const QImage& picture = expected.Picture();
         const QRect bounds = expected.Bounds();
-        const QImage screen = x.GrabScreen();
-        screen.save(QString(TARSEL_TEST_ARTIFACTS "/InstrumentOnScreen-%1.png").arg(step));
-
-        int opaque = 0, wrongInside = 0, wrongOutside = 0;
-        QPoint firstWrong;
-        QRgb wanted = 0, shown = 0;
+        TShown shown;
+        shown.Screen = x.GrabScreen();
+        const QImage& screen = shown.Screen;
         for (int py = 0; py < picture.height(); ++py)
             for (int px = 0; px < picture.width(); ++px) {
                 const QPoint at = bounds.topLeft() + QPoint(px, py);
@@ -147,35 +154,50 @@ protected:
                 const QRgb want = picture.pixel(px, py);
                 const QRgb got = screen.pixel(at);
                 if (qAlpha(want) == 255) {
-                    ++opaque;
-                    if (!SameColour(got, want) && wrongInside++ == 0) {
-                        firstWrong = at;
-                        wanted = want;
-                        shown = got;
+                    ++shown.Opaque;
+                    if (!SameColour(got, want) && shown.WrongInside++ == 0) {
+                        shown.FirstWrong = at;
+                        shown.Wanted = want;
+                        shown.Instead = got;
                     }
                 } else if (qAlpha(want) == 0) {
-                    wrongOutside += got != kDesktop.rgb();
+                    shown.WrongOutside += got != kDesktop.rgb();
                 }
             }
-        EXPECT_GT(opaque, 1000) << step.toStdString();
-        EXPECT_EQ(wrongInside, 0) << step.toStdString() << ": pixels of the instrument not shown, "
-                                  << "the first at " << firstWrong.x() << "," << firstWrong.y()
-                                  << std::hex << ": " << wanted << " shown as " << shown;
-        EXPECT_EQ(wrongOutside, 0) << step.toStdString() << ": pixels beside it not the desktop's";
         // Away from the picture the desktop shows: sample a grid of the whole screen.
-        int covered = 0;
         for (int sy = 0; sy < screen.height(); sy += 16)
             for (int sx = 0; sx < screen.width(); sx += 16)
                 if (!bounds.contains(sx, sy))
-                    covered += screen.pixel(sx, sy) != kDesktop.rgb();
-        EXPECT_EQ(covered, 0) << step.toStdString() << ": the window shows beside the instrument";
+                    shown.Covered += screen.pixel(sx, sy) != kDesktop.rgb();
         // The same pixels, however the X server splits them into rectangles.
-        const QRegion shape = x.WindowShape(window);
-        const QRegion differ = shape.xored(expected.Shape());
+        shown.ShapeDiffers = x.WindowShape(window).xored(expected.Shape());
+        return shown;
+    }
+
+    // The screen shows the current instrument whole and nothing else, and the window's
+    // shape is its pixels, once the program has caught up with what the test did.
+    void ExpectWholeInstrument(const QString& step) {
+        TInstrumentFrame expected;
+        expected.Update(*model.Rulers[current], font);
+        TShown shown;
+        ProcessEventsUntil([&] {
+            shown = Shown(expected);
+            return shown.Whole();
+        });
+        shown.Screen.save(QString(TARSEL_TEST_ARTIFACTS "/InstrumentOnScreen-%1.png").arg(step));
+        EXPECT_GT(shown.Opaque, 1000) << step.toStdString();
+        EXPECT_EQ(shown.WrongInside, 0)
+            << step.toStdString() << ": pixels of the instrument not shown, the first at "
+            << shown.FirstWrong.x() << "," << shown.FirstWrong.y() << std::hex << ": "
+            << shown.Wanted << " shown as " << shown.Instead;
+        EXPECT_EQ(shown.WrongOutside, 0)
+            << step.toStdString() << ": pixels beside it not the desktop's";
+        EXPECT_EQ(shown.Covered, 0)
+            << step.toStdString() << ": the window shows beside the instrument";
+        const QRect differ = shown.ShapeDiffers.boundingRect();
         EXPECT_TRUE(differ.isEmpty())
             << step.toStdString() << ": the shape differs from the instrument's pixels around "
-            << differ.boundingRect().x() << "," << differ.boundingRect().y() << " "
-            << differ.boundingRect().width() << "x" << differ.boundingRect().height();
+            << differ.x() << "," << differ.y() << " " << differ.width() << "x" << differ.height();
     }
 
     void Quit() {
@@ -203,24 +225,20 @@ TEST_F(InstrumentOnScreen, ShiftArrowsMoveAndCtrlArrowsResizeTheWholeInstrument)
         ExpectWholeInstrument(QString("loaded-%1").arg(kind));
         TBaseRuler& ruler = *model.Rulers[kind];
         xdo::Click(BodyPoint()); // focus; a press without a move changes nothing
-        Settle();
         xdo::Key("shift+Down");
         xdo::Key("shift+Right");
         ruler.OffsetX += 8;
         ruler.OffsetY += 8;
-        Settle();
         ExpectWholeInstrument(QString("shift-arrows-%1").arg(kind));
         xdo::Key("shift+ctrl+Right");
         xdo::Key("shift+ctrl+Down");
         ruler.SetSize(ruler.Width + 8, ruler.Height);
         ruler.SetSize(ruler.Width, ruler.Height + 8);
-        Settle();
         ExpectWholeInstrument(QString("ctrl-arrows-%1").arg(kind));
         xdo::Key("shift+Left");
         xdo::Key("shift+Up");
         ruler.OffsetX -= 8;
         ruler.OffsetY -= 8;
-        Settle();
         ExpectWholeInstrument(QString("shift-back-%1").arg(kind));
         Quit();
     }

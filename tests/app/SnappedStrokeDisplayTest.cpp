@@ -8,6 +8,8 @@
 #include "support/FakeInput.h"
 #include "support/PointerRecorder.h"
 #include "support/ProgramSandbox.h"
+#include "support/Waiting.h"
+#include "support/XClient.h"
 #include "support/XdoTool.h"
 
 #include <QString>
@@ -101,16 +103,6 @@ TStrokeRecord StrokeOf(const std::vector<TPointerRecord>& records) {
     return stroke;
 }
 
-bool Until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 class SnappedStroke : public testing::Test {
 protected:
     void SetUp() override {
@@ -132,35 +124,42 @@ protected:
                 std::round(screen.height() / 2.0 - side / 2), side, side};
     }
 
-    // The recording window first, then the program above it.
+    // The recording window first, then the program above it. Returns once the program
+    // shows its instrument: it reads the mouse from before then.
     void Start(const TInstrument& instrument) {
         recorder = std::make_unique<TPointerRecorder>(QRect(QPoint(0, 0), screen));
         sandbox.WriteSettings(instrument.Settings());
         sandbox.Start();
-        ASSERT_NE(sandbox.WaitForWindow(), 0u) << "the program showed no window";
-        std::this_thread::sleep_for(1500ms);
+        window = sandbox.WaitForWindow();
+        ASSERT_NE(window, 0u) << "the program showed no window";
+        ASSERT_TRUE(ProcessEventsUntil([&] { return x.IsCutToShape(window); }))
+            << "the instrument did not show";
     }
+
+    // The instrument's place on the screen, as the window's shape tells it.
+    QRect Shape() const { return x.WindowShape(window).boundingRect(); }
 
     bool Floating() { return device.Attachment() == 0; }
 
     // Brings the pointer to 'at' and presses the device's left button there; with
     // 'held', waits until the program has taken the device (a hand's first move comes
-    // milliseconds after its press; the program takes it well within one).
+    // milliseconds after its press; the program takes it well within one). The program
+    // reads the move before the press, in the order the server sends them.
     QPoint PressAt(QPoint at, bool held = true) {
         input.MoveTo(at);
-        std::this_thread::sleep_for(50ms);
         const QPoint pressed = input.PointerPosition();
         device.Press(1);
         device.Sync();
         if (held)
-            EXPECT_TRUE(Until([&] { return Floating(); }, 2s)) << "the program took the mouse";
+            EXPECT_TRUE(ProcessEventsUntil([&] { return Floating(); }))
+                << "the program took the mouse";
         return pressed;
     }
 
     void ReleaseAndRecord(TStrokeRecord& stroke) {
         device.Release(1);
         device.Sync();
-        EXPECT_TRUE(Until([&] { return !Floating(); }, 2s)) << "the mouse went back";
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !Floating(); })) << "the mouse went back";
         EXPECT_TRUE(recorder->WaitUntil(
             [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
         stroke = StrokeOf(recorder->Records());
@@ -216,13 +215,22 @@ protected:
         const TInstrument ruler = StraightRuler(0);
         Start(ruler);
         const QPoint from = ruler.Screen({50, -kSnapGap});
-        input.MoveTo(from);
-        std::this_thread::sleep_for(50ms);
+        // From a pixel off the edge: the program pulls the pointer onto it, which shows that
+        // it reads the mouse (it may still be busy starting up when its window shows).
+        input.MoveTo(from + QPoint(0, 1));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return input.PointerPosition() == from; }))
+            << "the program does not pull the pointer onto the edge";
         button(true);
-        if (held)
-            ASSERT_TRUE(Until([&] { return Floating(); }, 2s));
-        else
+        if (held) {
+            ASSERT_TRUE(ProcessEventsUntil([&] { return Floating(); }));
+        } else {
+            ASSERT_TRUE(recorder->WaitUntil([](const std::vector<TPointerRecord>& records) {
+                return !records.empty() && records.back().Kind == TPointerRecord::Press;
+            })) << "the press reached the window below";
+            // Part of the input, not a wait for the program: a hand's first move comes some
+            // milliseconds after its press.
             std::this_thread::sleep_for(50ms);
+        }
         auto next = std::chrono::steady_clock::now();
         for (int move = 0; move < 100; ++move) {
             if (stall && (move == 20 || move == 50)) {
@@ -234,7 +242,7 @@ protected:
             std::this_thread::sleep_until(next);
         }
         const QPoint end(from.x() + 100 * step.x(), from.y());
-        EXPECT_TRUE(Until([&] { return input.PointerPosition() == end; }, 2s))
+        EXPECT_TRUE(ProcessEventsUntil([&] { return input.PointerPosition() == end; }))
             << "ended at (" << input.PointerPosition().x() << ", " << input.PointerPosition().y()
             << "), not (" << end.x() << ", " << end.y() << ")";
         button(false);
@@ -308,6 +316,8 @@ protected:
 
     TDeviceInput device;
     TFakeInput input;
+    TXClient x;
+    unsigned long window = 0;
     QSize screen;
     TProgramSandbox sandbox{Program};
     std::unique_ptr<TPointerRecorder> recorder;
@@ -397,9 +407,10 @@ TEST_F(SnappedStroke, ArrowKeyNudgesDuringAHeldStrokeSurviveTheNextMoveOfTheMous
         const QPoint before = input.PointerPosition();
         for (int nudge = 0; nudge < 3; ++nudge)
             xdo::Key("Right");
-        EXPECT_TRUE(Until([&] { return input.PointerPosition() == before + QPoint(3, 0); }))
-            << "nudged to (" << input.PointerPosition().x() << ", "
-            << input.PointerPosition().y() << ")";
+        EXPECT_TRUE(ProcessEventsUntil([&] {
+            return input.PointerPosition() == before + QPoint(3, 0);
+        })) << "nudged to ("
+            << input.PointerPosition().x() << ", " << input.PointerPosition().y() << ")";
     });
     ASSERT_TRUE(stroke.Complete);
     EXPECT_NEAR(stroke.Release.x(), pressed.x() + 20 * 6 + 3, kTolerance)
@@ -444,10 +455,13 @@ TEST_F(SnappedStroke, AFastStrokeOfXTestInputStaysOnItsEdgeWhenTheProgramFallsBe
 TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
     const TInstrument ruler = StraightRuler(0);
     Start(ruler);
+    const QRect shapeBefore = Shape();
     // 4 px inside the top edge: near the edge, but on the body. Coming there the pointer is
     // pulled onto the edge; a move of more than 8 px along it lets it go again.
     input.MoveTo(ruler.Screen({100, 4}));
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(ProcessEventsUntil([&] {
+        return input.PointerPosition() == ruler.Screen({100, -kSnapGap});
+    })) << "pulled onto the edge";
     const QPoint onBand = ruler.Screen({120, 4});
     ASSERT_EQ(PressAt(onBand, false), onBand);
     WobblyStroke({1, 0}, 10);
@@ -455,7 +469,9 @@ TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
     const QPoint moved = input.PointerPosition();
     device.Release(1);
     device.Sync();
-    std::this_thread::sleep_for(1s); // the program's turn to handle the drag
+    EXPECT_TRUE(ProcessEventsUntil([&] {
+        return Shape() == shapeBefore.translated(moved - onBand);
+    })) << "the ruler stands where the drag took it";
     sandbox.Terminate();
     ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
     // The drag took the ruler exactly the pointer's way, unsnapped.
@@ -473,12 +489,14 @@ TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {
     WobblyStroke({1, 0}, 10);
     ASSERT_TRUE(Floating());
     ::kill(static_cast<pid_t>(sandbox.Pid()), SIGKILL);
-    EXPECT_TRUE(Until([&] { return !Floating(); }, 5s)) << "the server gives the mouse back";
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !Floating(); }))
+        << "the server gives the mouse back";
 
     const QPoint before = device.PointerPosition();
     device.MoveBy(10, 5);
     device.Sync();
-    EXPECT_TRUE(Until([&] { return device.PointerPosition() == before + QPoint(10, 5); }, 2s));
+    EXPECT_TRUE(
+        ProcessEventsUntil([&] { return device.PointerPosition() == before + QPoint(10, 5); }));
     // The button is still held; its release reaches the window below.
     device.Release(1);
     device.Sync();

@@ -3,14 +3,15 @@
 // back from the screen, the window system and the settings file it writes at exit.
 // Screenshots of each instrument and of the open menu are left in TARSEL_TEST_ARTIFACTS.
 
-#include "support/PrivateXServer.h"
 #include "support/DesktopWindow.h"
+#include "support/PrivateXServer.h"
 #include "support/ProgramSandbox.h"
+#include "support/Waiting.h"
+#include "support/XClient.h"
 #include "support/XdoTool.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -25,6 +26,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -103,15 +105,6 @@ void SaveArtifact(const QImage& image, const QString& name) {
     image.save(QString(TARSEL_TEST_ARTIFACTS "/") + name);
 }
 
-void Settle(int ms = 150) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-}
-
 // A plain window of the test under the program's window, counting the presses it gets.
 class TWindowBelow : public TDesktopWindow {
 public:
@@ -129,15 +122,45 @@ protected:
 class TarselRuler : public testing::Test {
 protected:
     TProgramSandbox sandbox{Program};
+    TXClient x;
     unsigned long window = 0;
 
+    // Returns once the straight ruler shows: the window is cut to its shape and the screen
+    // shows it on its body, not what lies beside it.
     void Start(const QByteArray& settings = PreparedSettings()) {
         sandbox.WriteSettings(settings);
         sandbox.UseLanguageFolder("test");
         sandbox.Start();
         window = sandbox.WaitForWindow();
         ASSERT_NE(window, 0u) << "the program showed no window";
-        Settle(1500);
+        ASSERT_TRUE(ProcessEventsUntil([&] {
+            return x.IsCutToShape(window) && Pixel(kOnBody) != Pixel(kBesideRuler);
+        })) << "the instrument did not show";
+        startShape = Shape();
+    }
+
+    QRgb Pixel(QPoint at) const { return x.Grab(QRect(at, QSize(1, 1))).pixel(0, 0); }
+    QRect Shape() const { return x.WindowShape(window).boundingRect(); }
+    QRect startShape; // the instrument's as it showed at the start
+
+    // Waits until the program has moved the instrument by 'offset' from where it started.
+    void ExpectMovedBy(QPoint offset) {
+        EXPECT_TRUE(ProcessEventsUntil([&] { return Shape() == startShape.translated(offset); }))
+            << "the instrument's shape stands at " << Shape().x() << "," << Shape().y();
+    }
+
+    // The topmost window is the program's main one while no menu or box is open.
+    bool OnlyTheMainWindowOnTop() const {
+        const std::vector<unsigned long> windows = x.TopLevelWindows();
+        return !windows.empty() && windows.back() == window;
+    }
+
+    // Waits until the menu's choice is carried out: the menu has gone and the instrument
+    // has changed its shape.
+    void ExpectChosen(const QRegion& shapeBefore) {
+        EXPECT_TRUE(ProcessEventsUntil([&] {
+            return OnlyTheMainWindowOnTop() && x.WindowShape(window) != shapeBefore;
+        })) << "the menu's choice was not carried out";
     }
 
     // Esc in the instrument's window ends the program; the settings file it writes
@@ -152,7 +175,7 @@ protected:
     // Opens the menu with a right click on the instrument.
     void OpenMenu(QPoint at = kOnBody) {
         xdo::Click(at, 3);
-        Settle(300);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !OnlyTheMainWindowOnTop(); })) << "no menu";
     }
 
     // Opens the About box from the menu; true once it shows.
@@ -163,12 +186,11 @@ protected:
         xdo::Key("Right");
         xdo::Key("Up"); // the last entry: 关于...
         xdo::Key("Return");
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            if (!xdo::Output({"search", "--onlyvisible", "--name", "^关于"}).isEmpty())
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
+        return ProcessEventsUntil([] { return AboutBoxShows(); });
+    }
+
+    static bool AboutBoxShows() {
+        return !xdo::Output({"search", "--onlyvisible", "--name", "^关于"}).isEmpty();
     }
 
     QString WindowProperty(const QString& property) const {
@@ -196,12 +218,15 @@ TEST_F(TarselRuler, CoversTheScreenAndOnlyTheInstrumentTakesClicks) {
     EXPECT_NE(shot.pixelColor(kOnBody), QColor(255, 255, 255)) << "the instrument shows";
 
     xdo::Click(kBesideRuler);
-    Settle();
-    EXPECT_EQ(below.Presses, 1) << "a click beside the instrument reaches the window below";
+    EXPECT_TRUE(ProcessEventsUntil([&] { return below.Presses == 1; }))
+        << "a click beside the instrument reaches the window below";
     EXPECT_EQ(below.LastPress, kBesideRuler);
+    // A click on the instrument, then one beside it again: the window below gets the second
+    // one after any press of the first, so once it has that, a count of 2 says it had none.
     xdo::Click(kOnBody);
-    Settle();
-    EXPECT_EQ(below.Presses, 1) << "a click on the instrument stays with the program";
+    xdo::Click(kBesideRuler + QPoint(5, 0));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return below.Presses >= 2; }));
+    EXPECT_EQ(below.Presses, 2) << "a click on the instrument stays with the program";
     Quit();
 }
 
@@ -280,12 +305,13 @@ TEST_F(TarselRuler, ArrowKeysMoveThePointerWhileTheButtonIsHeld) {
 
 TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
     Start();
+    QRegion shape = x.WindowShape(window);
     OpenMenu();
     SaveArtifact(GrabScreen(), "MenuOpen.png");
     xdo::Key("Down");
     xdo::Key("Down"); // 三角板
     xdo::Key("Return");
-    Settle(300);
+    ExpectChosen(shape);
     SaveArtifact(GrabScreen(), "SetSquare.png");
 
     // The protractors stand at their own default place, the middle of the screen: the
@@ -296,11 +322,14 @@ TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
     const QPoint onlyOnTheFullDisc = centre + QPoint(13, 150); // between two 10° lines
     const char* kinds[] = {"HalfCircleProtractor.png", "FullCircleProtractor.png"};
     for (int kind = 0; kind < 2; ++kind) {
+        shape = x.WindowShape(window);
         OpenMenu(kind == 0 ? QPoint(kLeft + 30, kTop + 200) : onBothDiscs);
         for (int down = 0; down < 3 + kind; ++down)
             xdo::Key("Down");
         xdo::Key("Return");
-        Settle(300);
+        ExpectChosen(shape);
+        // Drawn where the new shape lets it show.
+        ProcessEventsUntil([&] { return Pixel(onBothDiscs) != Pixel(QPoint(5, 5)); });
         const QImage shot = GrabScreen();
         SaveArtifact(shot, kinds[kind]);
         const QColor desktop = shot.pixelColor(5, 5);
@@ -312,29 +341,30 @@ TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
     }
 
     // Back to the set square, then the transparency submenu: 50 %.
+    shape = x.WindowShape(window);
     OpenMenu(onBothDiscs);
     xdo::Key("Down");
     xdo::Key("Down");
     xdo::Key("Return");
-    Settle(300);
+    ExpectChosen(shape);
     OpenMenu(QPoint(kLeft + 30, kTop + 200));
     for (int down = 0; down < 6; ++down) // the four kinds, snapping, then 半透明
         xdo::Key("Down");
+    const size_t menus = x.TopLevelWindows().size();
     xdo::Key("Right");
-    Settle();
+    ProcessEventsUntil([&] { return x.TopLevelWindows().size() > menus; }); // the submenu
     SaveArtifact(GrabScreen(), "MenuTransparency.png");
     for (int down = 0; down < 5; ++down) // 不透明 is active; 10 % ... 50 %
         xdo::Key("Down");
     xdo::Key("Return");
-    Settle(300);
     // The window system blends the whole window by this property where a compositing
     // manager runs: 128 / 255 of full opacity.
     const QString expected = QString::number(qRound64(128 / 255.0 * 0xffffffffu));
     QString opacity;
-    for (int attempt = 0; attempt < 20 && !opacity.endsWith(expected); ++attempt) {
-        Settle(100);
+    ProcessEventsUntil([&] {
         opacity = WindowProperty("_NET_WM_WINDOW_OPACITY");
-    }
+        return opacity.endsWith(expected);
+    });
     EXPECT_TRUE(opacity.endsWith(expected)) << opacity.toStdString() << " window " << window;
 
     const QByteArray settings = Quit(QPoint(kLeft + 30, kTop + 200));
@@ -349,7 +379,7 @@ TEST_F(TarselRuler, SnappingIsSwitchedFromTheMenu) {
     for (int down = 0; down < 5; ++down)
         xdo::Key("Down");
     xdo::Key("Return");
-    Settle();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return OnlyTheMainWindowOnTop(); })) << "the menu stays";
     EXPECT_EQ(SavedAttribute(Quit(), "MouseSnap"), "1");
 }
 
@@ -358,9 +388,12 @@ TEST_F(TarselRuler, AboutBoxOpensFromTheMenuAndEscClosesIt) {
     ASSERT_TRUE(OpenAboutBox()) << "no About box";
     SaveArtifact(GrabScreen(), "AboutBox.png");
     xdo::Key("Escape");
-    Settle(300);
-    EXPECT_TRUE(xdo::Output({"search", "--onlyvisible", "--name", "^关于"}).isEmpty());
+    EXPECT_TRUE(ProcessEventsUntil([] { return !AboutBoxShows(); }));
+    // The menu opens on the next click: the program has handled the Esc and is still there.
+    OpenMenu();
     EXPECT_TRUE(sandbox.IsRunning()) << "Esc closed only the About box";
+    xdo::Key("Escape");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return OnlyTheMainWindowOnTop(); })) << "the menu stays";
     Quit();
 }
 
@@ -380,7 +413,7 @@ TEST_F(TarselRuler, QuitsWithEscAndWritesOnlyTheStringHoldersIntoTheLanguageFile
 TEST_F(TarselRuler, LoggingOutSavesTheSettingsLikeQuitting) {
     Start();
     xdo::Drag(kOnBody, kOnBody + QPoint(40, 30));
-    Settle(300);
+    ExpectMovedBy(QPoint(40, 30));
     sandbox.Terminate();
     ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
     const TSavedRuler ruler = SavedRuler(sandbox.ReadSettings(), "TRectangleRuler");
@@ -435,17 +468,33 @@ protected:
         return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
     }
 
-    bool WaitForWindow() const {
-        for (int attempt = 0; attempt < 150 && sandbox.IsRunning(); ++attempt) {
-            if (!Xdo({"search", "--onlyvisible", "--pid", QString::number(sandbox.Pid())})
-                     .isEmpty())
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
+    std::unique_ptr<TXClient> x; // on the private display, once it runs
+    unsigned long window = 0;
+    QRect startShape;
+
+    // The program's visible windows on the private display.
+    QStringList ProgramWindows() const {
+        return Xdo({"search", "--onlyvisible", "--pid", QString::number(sandbox.Pid())})
+            .split('\n', Qt::SkipEmptyParts);
     }
 
-    void Drag(QPoint from, QPoint to) const {
+    QRect Shape() const { return x->WindowShape(window).boundingRect(); }
+
+    // True once the program's window shows and is cut to its instrument's shape.
+    bool WaitForInstrument() {
+        x = std::make_unique<TXClient>(server.Display());
+        const bool shown = ProcessEventsUntil([&] {
+            const QStringList windows = ProgramWindows();
+            window = windows.isEmpty() ? 0 : windows.front().toULong();
+            return !sandbox.IsRunning() || (window && x->IsCutToShape(window));
+        });
+        startShape = shown && window ? Shape() : QRect();
+        return shown && sandbox.IsRunning();
+    }
+
+    // Drags in steps a hand's pace apart and waits until the instrument stands where the
+    // drag took it.
+    void Drag(QPoint from, QPoint to) {
         Xdo({"mousemove", QString::number(from.x()), QString::number(from.y())});
         Xdo({"mousedown", "1"});
         for (int step = 1; step <= 8; ++step) {
@@ -454,7 +503,8 @@ protected:
             QThread::msleep(20);
         }
         Xdo({"mouseup", "1"});
-        QThread::msleep(300);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return Shape() == startShape.translated(to - from); }))
+            << "the instrument did not follow the drag";
     }
 
     // Starts the program with the prepared settings and a writable language file, and
@@ -465,14 +515,14 @@ protected:
         sandbox.WriteSettings(settings);
         sandbox.UseLanguageFolder("test");
         sandbox.Start({"DISPLAY=" + server.Display()});
-        EXPECT_TRUE(WaitForWindow()) << sandbox.Output().toStdString();
-        QThread::msleep(800);
+        EXPECT_TRUE(WaitForInstrument()) << sandbox.Output().toStdString();
         Drag(kOnBody, kOnBody + QPoint(60, 45));
         // Over the rotate handle the program loads its own cursors, which the shut-down
-        // must not trip over.
+        // must not trip over; its angle hint shows it is there.
         const QPoint handle = kRotateHandle + QPoint(60, 45);
         Xdo({"mousemove", QString::number(handle.x()), QString::number(handle.y())});
-        QThread::msleep(300);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return ProgramWindows().size() > 1; }))
+            << "no angle hint over the rotate handle";
     }
 
     QByteArray ReadLanguageFile() const {
@@ -484,6 +534,7 @@ protected:
     // file the program wrote on its way out.
     QByteArray MoveTheRulerAndLoseTheDisplay(const char* mouseSnap) {
         StartAndMoveTheRuler(mouseSnap);
+        x.reset(); // a client of a server that goes away would end this test
         server.Kill();
         // Exit code 1, as for any program that lost its display; but no crash.
         const std::optional<int> exitCode = sandbox.WaitForExitCode();
@@ -560,8 +611,7 @@ TEST_F(TarselRulerOnItsOwnDisplay, AnOrdinaryUserSavesIntoAFileInAFolderTheyMayN
         ASSERT_EQ(::chmod(bin.constData(), 0555), 0);
     }
     sandbox.Start({"DISPLAY=" + server.Display()}, launcher);
-    ASSERT_TRUE(WaitForWindow()) << sandbox.Output().toStdString();
-    QThread::msleep(800);
+    ASSERT_TRUE(WaitForInstrument()) << sandbox.Output().toStdString();
     Drag(kOnBody, kOnBody + QPoint(-40, 35));
     sandbox.Terminate();
     const bool ended = sandbox.WaitForExit();

@@ -8,15 +8,15 @@
 #include "support/LocalHttpServer.h"
 #include "support/Openbox.h"
 #include "support/ProgramSandbox.h"
+#include "support/Waiting.h"
+#include "support/XClient.h"
 #include "support/XdoTool.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -34,15 +34,6 @@ const QColor kBody(135, 206, 235);
 
 QRect ScreenRect() {
     return QGuiApplication::primaryScreen()->geometry();
-}
-
-void Settle(int ms = 150) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
 }
 
 QImage GrabScreen() {
@@ -107,6 +98,13 @@ public:
         return {x, y, attributes.width, attributes.height};
     }
 
+    // Whether the window is mapped and viewable: shown on the screen.
+    bool IsShown(unsigned long window) const {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(FDisplay, window, &attributes) &&
+               attributes.map_state == IsViewable;
+    }
+
     // The window's place among the root window's children, bottom first: the place of
     // the frame a window manager put it in, or its own without one.
     int StackingIndex(unsigned long window) const {
@@ -157,19 +155,21 @@ QString Title(unsigned long window) {
 }
 
 // The first visible window of the program whose title matches pattern, 0 if none came.
-unsigned long WaitForTitle(qint64 pid, const QString& pattern, int timeoutMs = 10000) {
+unsigned long WaitForTitle(qint64 pid, const QString& pattern,
+                           std::chrono::milliseconds timeout = kPatience) {
     const QRegularExpression wanted(pattern);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        const QString ids =
-            xdo::Output({"search", "--onlyvisible", "--pid", QString::number(pid), "--name", "."});
-        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
-            if (wanted.match(Title(id.toULong())).hasMatch())
-                return id.toULong();
-        Settle(100);
-    }
-    return 0;
+    unsigned long found = 0;
+    ProcessEventsUntil(
+        [&] {
+            const QString ids = xdo::Output(
+                {"search", "--onlyvisible", "--pid", QString::number(pid), "--name", "."});
+            for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+                if (!found && wanted.match(Title(id.toULong())).hasMatch())
+                    found = id.toULong();
+            return found != 0;
+        },
+        timeout);
+    return found;
 }
 
 class TarselRulerWindows : public testing::TestWithParam<bool> {
@@ -187,7 +187,24 @@ protected:
         sandbox.Start(environment);
         window = sandbox.WaitForWindow();
         ASSERT_NE(window, 0u) << "the program showed no window";
-        Settle(1200);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return x.IsCutToShape(window); }))
+            << "the instrument did not show";
+    }
+
+    // Waits until the screen shows the instrument's pixels that pass 'enough'.
+    QImage GrabWhenShown(const std::function<bool(const QImage&)>& enough) const {
+        QImage shot;
+        ProcessEventsUntil([&] {
+            shot = GrabScreen();
+            return enough(shot);
+        });
+        return shot;
+    }
+
+    // Waits until a window of the program has gone from the screen.
+    void ExpectClosed(unsigned long dialog) const {
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !display.IsShown(dialog); }))
+            << "the window stays open";
     }
 
     QByteArray Quit(QPoint focusAt) {
@@ -199,8 +216,10 @@ protected:
 
     // Opens the menu on the instrument and walks it: downs, then into the submenu.
     void OpenHelpMenuEntry(QPoint on, int downsInHelp) {
+        const size_t before = x.TopLevelWindows().size();
         xdo::Click(on, 3);
-        Settle(300);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return x.TopLevelWindows().size() > before; }))
+            << "no menu";
         for (int down = 0; down < 7; ++down) // four kinds, snapping, 半透明, 帮助
             xdo::Key("Down");
         xdo::Key("Right");
@@ -214,6 +233,13 @@ protected:
     // The window is stacked above the main window and lies wholly on the screen, where the
     // screenshot shows it and not the instrument.
     void ExpectAboveAndVisible(unsigned long dialog, const char* shot) {
+        // Painted: more than a blank rectangle in the window's place.
+        ProcessEventsUntil([&] {
+            const QRect client = display.ClientRect(dialog);
+            const QImage screen = GrabScreen();
+            const QColor corner = screen.pixelColor(client.center());
+            return CountPixels(screen, client, [&](QColor c) { return c != corner; }) > 100;
+        });
         const QRect client = display.ClientRect(dialog);
         EXPECT_GT(display.StackingIndex(dialog), display.StackingIndex(window))
             << "the window opens above the instrument";
@@ -232,6 +258,7 @@ protected:
     std::unique_ptr<TOpenbox> manager;
     TProgramSandbox sandbox{Program};
     TDisplay display;
+    TXClient x;
     unsigned long window = 0;
 };
 
@@ -250,11 +277,10 @@ TEST_P(TarselRulerWindows, AboutBoxOpensAboveTheInstrumentWithItsExactCaption) {
     OpenHelpMenuEntry(onBody, -1);
     const unsigned long about = WaitForTitle(sandbox.Pid(), "^关于");
     ASSERT_NE(about, 0u) << "no About box";
-    Settle(500);
     EXPECT_EQ(Title(about), "关于Tarsel桌面标尺");
     ExpectAboveAndVisible(about, "AboutAboveInstrument");
     xdo::Key("Escape");
-    Settle(300);
+    ExpectClosed(about);
     Quit(onBody);
 }
 
@@ -270,11 +296,10 @@ TEST_P(TarselRulerWindows, UpdateWindowAndItsAnswerOpenAboveTheInstrumentInTheDe
     OpenHelpMenuEntry(onBody, 3); // 使用演示, 帮助, Tarsel网站, 检查更新
     const unsigned long box = WaitForTitle(sandbox.Pid(), "^提示");
     ASSERT_NE(box, 0u) << "no box told the newest version";
-    Settle(500);
     EXPECT_EQ(Title(box), "提示") << "exactly the caption";
     ExpectAboveAndVisible(box, "UpdateAnswerAboveInstrument");
     xdo::Key("Return");
-    Settle(300);
+    ExpectClosed(box);
     EXPECT_EQ(server.Requests().size(), 1u);
     Quit(onBody);
 }
@@ -290,19 +315,21 @@ TEST_P(TarselRulerWindows, TheWaitingUpdateWindowIsAboveTheInstrument) {
     OpenHelpMenuEntry(onBody, 3);
     const unsigned long waiting = WaitForTitle(sandbox.Pid(), "^CheckForUpdateForm$");
     ASSERT_NE(waiting, 0u) << "no waiting window, or not its exact caption";
-    Settle(300);
+    ProcessEventsUntil([&] {
+        return display.StackingIndex(waiting) > display.StackingIndex(window) &&
+               ScreenRect().contains(display.ClientRect(waiting));
+    });
     EXPECT_GT(display.StackingIndex(waiting), display.StackingIndex(window))
         << Property(waiting, "WM_TRANSIENT_FOR").toStdString() << " main " << window << " "
         << Property(waiting, "_NET_WM_WINDOW_TYPE").toStdString() << " "
         << Property(waiting, "_NET_WM_STATE").toStdString();
     EXPECT_TRUE(ScreenRect().contains(display.ClientRect(waiting)));
     // The program waits for the server now; it gives up after its time-out and says so.
-    const unsigned long failed = WaitForTitle(sandbox.Pid(), "^提示$", 30000);
+    const unsigned long failed = WaitForTitle(sandbox.Pid(), "^提示$", std::chrono::seconds(60));
     ASSERT_NE(failed, 0u);
-    Settle(300);
     ExpectAboveAndVisible(failed, "UpdateFailedAboveInstrument");
     xdo::Key("Return");
-    Settle(300);
+    ExpectClosed(failed);
     Quit(onBody);
 }
 
@@ -311,7 +338,10 @@ TEST_P(TarselRulerWindows, FirstInstrumentWritesInTheLanguageFilesFontAndColour)
     const QRect ruler(screen.x() + 100, screen.y() + 100, std::min(600, screen.width() - 200), 64);
     Start(Settings("TRectangleRuler", ruler),
           "[TMainForm]\r\nFont=\"DejaVu Sans\";clRed;-16;0;12;Bold\r\n");
-    const QImage shot = GrabScreen();
+    const QImage shot = GrabWhenShown([&](const QImage& shown) {
+        return CountPixels(shown, ruler, IsBody) > ruler.width() * 20 &&
+               CountPixels(shown, ruler, IsRed) > 200;
+    });
     shot.copy(ruler.adjusted(-10, -10, 10, 10))
         .save(TARSEL_TEST_ARTIFACTS "/FirstRulerRedNumbers" + QString(GetParam() ? "Openbox" : "") +
               ".png");
@@ -326,7 +356,8 @@ TEST_P(TarselRulerWindows, InstrumentSavedBeyondTheScreenComesIntoViewOnePartlyO
     const QRect far(screen.right() + 2 * screen.width(), screen.bottom() + screen.height(), 500,
                     64);
     Start(Settings("TRectangleRuler", far));
-    const QImage shot = GrabScreen();
+    const QImage shot = GrabWhenShown(
+        [&](const QImage& shown) { return CountPixels(shown, screen, IsBody) > 500 * 20; });
     shot.save(TARSEL_TEST_ARTIFACTS "/RulerBroughtIntoView" + QString(GetParam() ? "Openbox" : "") +
               ".png");
     EXPECT_GT(CountPixels(shot, screen, IsBody), 500 * 20) << "the ruler is on the screen";
@@ -342,8 +373,9 @@ TEST_P(TarselRulerWindows, InstrumentSavedBeyondTheScreenComesIntoViewOnePartlyO
     second.WriteSettings(Settings("TRectangleRuler", partly));
     second.UseLanguageFolder("test");
     second.Start();
-    ASSERT_NE(second.WaitForWindow(), 0u);
-    Settle(1200);
+    const unsigned long secondWindow = second.WaitForWindow();
+    ASSERT_NE(secondWindow, 0u);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return x.IsCutToShape(secondWindow); }));
     xdo::Click(partly.topLeft() + QPoint(50, 20));
     xdo::Key("Escape");
     ASSERT_TRUE(second.WaitForExit());
@@ -358,7 +390,6 @@ TEST_P(TarselRulerWindows, AngleHintFollowsThePointerOverTheRotateHandle) {
     const QPoint handle = ruler.topLeft() + QPoint(500 - 64, 32);
     xdo::MoveTo(handle - QPoint(4, 4));
     xdo::MoveTo(handle - QPoint(3, 3));
-    Settle(300);
     const auto hintRect = [&] {
         // The hint is a small window of the program next to the pointer.
         const QString ids =
@@ -370,21 +401,25 @@ TEST_P(TarselRulerWindows, AngleHintFollowsThePointerOverTheRotateHandle) {
         }
         return QRect();
     };
-    const QRect first = hintRect();
+    QRect first;
+    ProcessEventsUntil([&] { return !(first = hintRect()).isNull(); });
     ASSERT_FALSE(first.isNull()) << "no hint over the rotate handle";
     xdo::MoveTo(handle + QPoint(3, 4));
-    Settle(300);
-    const QRect second = hintRect();
+    QRect second;
+    ProcessEventsUntil(
+        [&] { return (second = hintRect()).topLeft() - first.topLeft() == QPoint(6, 7); });
     EXPECT_EQ(second.topLeft() - first.topLeft(), QPoint(6, 7))
         << "the hint moved with the pointer";
-    const QImage shot = GrabScreen();
+    const QImage shot = GrabWhenShown([&](const QImage& shown) {
+        return CountPixels(shown, second, [](QColor c) { return c.lightness() < 80; }) > 20;
+    });
     shot.copy(second.adjusted(-80, -40, 80, 20))
         .save(TARSEL_TEST_ARTIFACTS "/AngleHint" + QString(GetParam() ? "Openbox" : "") + ".png");
     EXPECT_GT(CountPixels(shot, second, [](QColor c) { return c.lightness() < 80; }), 20)
         << "the hint shows its text";
     xdo::MoveTo(ruler.topLeft() + QPoint(100, 20));
-    Settle(300);
-    EXPECT_TRUE(hintRect().isNull()) << "and goes away off the handle";
+    EXPECT_TRUE(ProcessEventsUntil([&] { return hintRect().isNull(); }))
+        << "and goes away off the handle";
     Quit(ruler.topLeft() + QPoint(100, 20));
 }
 

@@ -13,7 +13,9 @@
 #include "support/FakeInput.h"
 #include "support/LocalHttpServer.h"
 #include "support/ProgramCopy.h"
+#include "support/Waiting.h"
 
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -40,15 +42,17 @@ TEST(UpdateCheckDuringStroke, WaitsForTheReleaseAndThenRunsOnce) {
     TComponentPtr<TMainForm> form = NewComponent<TMainForm>(nullptr);
     form->Show();
     TFakeInput input;
-    ASSERT_TRUE(ProcessEventsUntil([&] { return form->Widget()->isVisible(); }));
+    ASSERT_TRUE(ProcessEventsUntil([&] {
+        return form->Widget()->windowHandle() && form->Widget()->windowHandle()->isExposed();
+    }));
 
     // Onto the straight ruler's snap line, a third of the way along, and press.
     const TBaseRuler& ruler = *AppInfo().GetCurrentRuler();
     ASSERT_EQ(std::lround(ruler.Angle), 0);
     const QPoint start(std::lround(ruler.OffsetX + ruler.Width / 3),
                        std::lround(ruler.OffsetY) - kSnapGap);
+    // The hook reads the move before the press, in the order the server sends them.
     input.MoveTo(start);
-    ProcessEventsUntil([] { return false; }, 100ms);
     device.Press(1);
     device.Sync();
     ASSERT_TRUE(ProcessEventsUntil([&] { return device.Attachment() == 0; }))

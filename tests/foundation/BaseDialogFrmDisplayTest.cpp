@@ -2,6 +2,7 @@
 #include "foundation/BaseDialogFrm.h"
 
 #include "support/FakeInput.h"
+#include "support/Waiting.h"
 #include "support/XdoTool.h"
 
 #include <QApplication>

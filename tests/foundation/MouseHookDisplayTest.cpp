@@ -8,6 +8,7 @@
 
 #include "foundation/MouseHook.h"
 #include "support/FakeInput.h"
+#include "support/Waiting.h"
 
 namespace {
 

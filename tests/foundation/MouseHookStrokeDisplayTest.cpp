@@ -2,6 +2,7 @@
 // through Xvfb's mouse device; the pointer events that another program receives are
 // those of a recording window of another connection, under the pointer.
 #include <QWidget>
+#include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "support/DeviceInput.h"
 #include "support/FakeInput.h"
 #include "support/PointerRecorder.h"
+#include "support/Waiting.h"
 
 #include <X11/X.h>
 
@@ -211,8 +213,8 @@ TEST_F(MouseHookStroke, AStrokeOnTheProgramsOwnWindowIsLeftAlone) {
     own.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     own.setGeometry(QRect(start - QPoint(50, 50), QSize(400, 300)));
     own.show();
-    ASSERT_TRUE(Until([&] { return own.isVisible(); }));
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(200));
+    // Mapped and exposed: the press below lands on it.
+    ASSERT_TRUE(Until([&] { return own.windowHandle() && own.windowHandle()->isExposed(); }));
 
     PressLeft();
     EXPECT_EQ(holdQueries, 0);

@@ -4,6 +4,7 @@
 
 #include "foundation/SLSysUtils.h"
 #include "support/FakeInput.h"
+#include "support/Waiting.h"
 
 namespace {
 

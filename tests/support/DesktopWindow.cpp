@@ -1,15 +1,11 @@
 #include "support/DesktopWindow.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QScreen>
-#include <QThread>
-#include <QWindow>
+#include "support/Waiting.h"
 
-namespace {
-constexpr int kExposeTimeoutMs = 3000;
-constexpr int kAfterExposeMs = 100;
-} // namespace
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 
 TDesktopWindow::TDesktopWindow(const QColor& colour) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -19,18 +15,10 @@ TDesktopWindow::TDesktopWindow(const QColor& colour) {
     setPalette(palette);
     setAutoFillBackground(true);
     show();
-    QElapsedTimer clock;
-    clock.start();
-    while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < kExposeTimeoutMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    SettleEvents(kAfterExposeMs);
-}
-
-void SettleEvents(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
+    // Mapped and painted: the screen shows its colour where it lies.
+    ProcessEventsUntil([&] {
+        const QPoint middle = geometry().center();
+        const QImage shown = screen()->grabWindow(0, middle.x(), middle.y(), 1, 1).toImage();
+        return !shown.isNull() && shown.pixelColor(0, 0) == colour;
+    });
 }

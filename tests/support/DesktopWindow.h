@@ -1,6 +1,6 @@
 #pragma once
 // The desktop behind the program in a display test: one plain frameless window of a
-// known colour over the primary screen, mapped and painted before the program starts so
+// known colour over the primary screen, shown on the screen before the program starts so
 // that the program's window is stacked above it.
 
 #include <QColor>
@@ -10,6 +10,3 @@ class TDesktopWindow : public QWidget {
 public:
     explicit TDesktopWindow(const QColor& colour);
 };
-
-// Runs Qt's event loop for the time given.
-void SettleEvents(int ms);

@@ -1,15 +1,11 @@
 #include "support/FakeInput.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <stdexcept>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
 namespace {
-constexpr int kEventLoopSliceMs = 5;
 constexpr int kMaxButtons = 256;
 } // namespace
 
@@ -68,18 +64,4 @@ bool TFakeInput::SetButtonMap(const std::vector<unsigned char>& map) {
         XSetPointerMapping(FDisplay, copy.data(), static_cast<int>(copy.size())) == MappingSuccess;
     XSync(FDisplay, False);
     return done;
-}
-
-bool ProcessEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeout.count())
-            return false;
-        // Sleeps in the event loop until something arrives or the slice is over.
-        QEventLoop slice;
-        QTimer::singleShot(kEventLoopSliceMs, &slice, &QEventLoop::quit);
-        slice.exec();
-    }
-    return true;
 }

@@ -4,8 +4,6 @@
 // Positions are screen pixels of the X display.
 
 #include <QPoint>
-#include <chrono>
-#include <functional>
 #include <vector>
 
 struct _XDisplay;
@@ -44,7 +42,3 @@ public:
 private:
     _XDisplay* FDisplay = nullptr;
 };
-
-// Runs Qt's event loop until 'done' holds or the time is up; returns whether it holds.
-bool ProcessEventsUntil(const std::function<bool()>& done,
-                        std::chrono::milliseconds timeout = std::chrono::seconds(5));

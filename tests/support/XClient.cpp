@@ -97,6 +97,11 @@ QRegion TXClient::WindowShape(unsigned long window) const {
     return shape.translated(geometry.topLeft()).intersected(geometry);
 }
 
+bool TXClient::IsCutToShape(unsigned long window) const {
+    const QRect geometry = WindowGeometry(window);
+    return !geometry.isEmpty() && WindowShape(window) != QRegion(geometry);
+}
+
 void TXClient::MoveTo(QPoint screenPos) const {
     XTestFakeMotionEvent(FDisplay, -1, screenPos.x(), screenPos.y(), CurrentTime);
     XSync(FDisplay, False);

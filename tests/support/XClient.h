@@ -32,6 +32,9 @@ public:
     // shape of its own.
     QRegion WindowShape(unsigned long window) const;
     QRect WindowGeometry(unsigned long window) const;
+    // Whether the window has a shape of its own that cuts part of it away, as the program's
+    // desktop-wide window has from the moment it shows its instrument.
+    bool IsCutToShape(unsigned long window) const;
 
     // Each returns once the server has carried the input out.
     void MoveTo(QPoint screenPos) const;

@@ -7,6 +7,7 @@
 #include "platform/desktop/WindowSystem.h"
 #include "support/FakeInput.h"
 #include "support/FakeWindowManager.h"
+#include "support/Waiting.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
