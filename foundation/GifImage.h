@@ -3,8 +3,8 @@
 // gives back the whole animation; drawing shows the first frame on the logical screen,
 // its transparent colour left untouched.
 
-#include "platform/widgets/VclGraphics.h"
 #include "platform/pictures/VclPicture.h"
+#include "platform/widgets/VclGraphics.h"
 
 #include <iosfwd>
 #include <memory>

@@ -25,11 +25,10 @@ void TMouseHook::SetActive(bool value) {
 void TMouseHook::Install() {
     if (FHookHandle)
         return;
-    FHookHandle = platform::StartMouseWatcher(
-        [this](platform::TMouseWatchEvent event, int& x, int& y) {
-            return LowLevelMouseProc(event, x, y);
-        },
-        [this] { return AskHoldStroke(); });
+    FHookHandle =
+        platform::StartMouseWatcher([this](platform::TMouseWatchEvent event, int& x,
+                                           int& y) { return LowLevelMouseProc(event, x, y); },
+                                    [this] { return AskHoldStroke(); });
 }
 
 void TMouseHook::Uninstall() {

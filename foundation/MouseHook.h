@@ -9,8 +9,8 @@
 // on the GUI thread between other events, so handlers need no locking but must be
 // short: they run for every mouse move of the desktop.
 
-#include "platform/widgets/MouseTypes.h"
 #include "platform/desktop/MouseWatcher.h"
+#include "platform/widgets/MouseTypes.h"
 
 #include <functional>
 #include <memory>

@@ -5,8 +5,8 @@
 // palette entry or the tRNS colour of a grey or RGB image), or per pixel (an alpha channel,
 // or a palette with partly transparent entries, which is expanded to alpha scanlines).
 
-#include "platform/widgets/VclGraphics.h"
 #include "platform/pictures/VclPicture.h"
+#include "platform/widgets/VclGraphics.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -543,7 +543,8 @@ void TSLImageEx::LoadFromFile(const std::string& fileName) {
             LoadShellIcon(fileName);
         else if (platform::SameTextAscii(extension, ".BMP"))
             LoadBMPFile(fileName, extension);
-        else if (platform::SameTextAscii(extension, ".WMF") || platform::SameTextAscii(extension, ".EMF"))
+        else if (platform::SameTextAscii(extension, ".WMF") ||
+                 platform::SameTextAscii(extension, ".EMF"))
             LoadMetafileFile(fileName, extension);
         else if (platform::SameTextAscii(extension, ".PNG"))
             LoadPNGFile(fileName);

@@ -32,7 +32,6 @@ const std::vector<std::string> kIgnoredPropertyNames{"Name", "HelpKeyword", "Hel
 
 std::unique_ptr<TSLTranslator> TheTranslator;
 
-
 // A lone CR or LF would otherwise reach the file raw and split the value's line; every
 // line break is stored as a CR LF pair.
 std::string NormalizeLineBreaks(const std::string& text) {
@@ -291,7 +290,8 @@ bool TSLTranslator::ReadString(const std::string& section, const std::string& ke
                                std::string& value) {
     const std::string stored =
         Ini_->ReadString(section, TSLStrfn::EncodeLineBreaks(key), kAbsentMarker);
-    const std::string text = platform::ReplaceAll(TSLStrfn::DecodeLineBreaks(stored), kEscapedBlank, " ");
+    const std::string text =
+        platform::ReplaceAll(TSLStrfn::DecodeLineBreaks(stored), kEscapedBlank, " ");
     if (text == kAbsentMarker) {
         value = key;
         return false;

@@ -29,8 +29,9 @@ TClassInfo::TClassInfo(std::string name, const TClassInfo* parent,
     if (FParent != nullptr) {
         for (const TPropInfo* inherited : FParent->PublishedProperties()) {
             const bool redeclared = std::any_of(
-                FOwnProperties.begin(), FOwnProperties.end(),
-                [&](const TPropInfo& own) { return platform::SameTextAscii(own.Name, inherited->Name); });
+                FOwnProperties.begin(), FOwnProperties.end(), [&](const TPropInfo& own) {
+                    return platform::SameTextAscii(own.Name, inherited->Name);
+                });
             if (!redeclared)
                 FAllProperties.push_back(inherited);
         }

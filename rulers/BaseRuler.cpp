@@ -5,12 +5,12 @@
 #include "foundation/SLGDIPUtils.h"
 #include "foundation/SLSysUtils.h"
 #include "foundation/VBCursor.h"
+#include "platform/desktop/Screen.h"
 #include "platform/graphics/GPBrush.h"
 #include "platform/graphics/GPGraphics.h"
 #include "platform/graphics/GPGraphicsPath.h"
 #include "platform/graphics/GPMatrix.h"
 #include "platform/graphics/GPPen.h"
-#include "platform/desktop/Screen.h"
 
 #include <climits>
 #include <cmath>

@@ -3,10 +3,10 @@
 #include "foundation/SLGDIPBrushFont.h"
 #include "foundation/SLGDIPGeometry.h"
 #include "foundation/SLGDIPUtils.h"
+#include "platform/desktop/Screen.h"
 #include "platform/graphics/GPGraphics.h"
 #include "platform/graphics/GPGraphicsPath.h"
 #include "platform/graphics/GPPen.h"
-#include "platform/desktop/Screen.h"
 #include "rulers/RulerConsts.h"
 
 #include <algorithm>

@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils xinput openbox
   qt6-translations-l10n
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format
   fonts-wqy-microhei fonts-dejavu-core
   python3
 )

@@ -71,12 +71,12 @@ using TDisplayPtr = std::unique_ptr<Display, decltype(&XCloseDisplay)>;
 // reports, and a handler may end the watch, and with it the connection, at any report.
 struct TInputEvent {
     int type = 0;
-    int device = 0; // the device it is reported for: a master, or a grabbed slave
-    int source = 0; // the physical (or XTest) device it came from
+    int device = 0;          // the device it is reported for: a master, or a grabbed slave
+    int source = 0;          // the physical (or XTest) device it came from
     unsigned int detail = 0; // raw events: the physical button
     int flags = 0;
     unsigned long serial = 0;
-    bool moved = false; // a raw motion along x or y
+    bool moved = false;    // a raw motion along x or y
     double dx = 0, dy = 0; // its deltas after the server's acceleration, for relative devices
     std::vector<std::pair<int, int>> hierarchy; // device and change flags
 };
@@ -151,16 +151,16 @@ public:
                     TMouseWatchHoldQuery holdStroke)
         : FDisplay(std::move(display)), FXInputOpcode(xinputOpcode),
           FRoot(DefaultRootWindow(FDisplay.get())), FHandler(std::move(handler)),
-          FHoldStroke(std::move(holdStroke)), FDevices(FDisplay.get()),
-          FXTest(FDisplay.get()), FCanDrive(TXTestPointer::IsAvailable(FDisplay.get())) {
+          FHoldStroke(std::move(holdStroke)), FDevices(FDisplay.get()), FXTest(FDisplay.get()),
+          FCanDrive(TXTestPointer::IsAvailable(FDisplay.get())) {
         Display* connection = FDisplay.get();
         FScreenWidth = DisplayWidth(connection, DefaultScreen(connection));
         FScreenHeight = DisplayHeight(connection, DefaultScreen(connection));
         FCorePointer = CorePointerId(connection);
         ReadButtonMap();
         SelectEvents();
-        FNotifier = std::make_unique<QSocketNotifier>(ConnectionNumber(connection),
-                                                      QSocketNotifier::Read);
+        FNotifier =
+            std::make_unique<QSocketNotifier>(ConnectionNumber(connection), QSocketNotifier::Read);
         QObject::connect(FNotifier.get(), &QSocketNotifier::activated, [this] { ReadEvents(); });
         LiveWatchers().insert(this);
     }
@@ -197,10 +197,10 @@ public:
 private:
     // One stroke: from a left press to its release.
     struct TStroke {
-        bool OnOwnWindow = false; // began on one of our windows, which handles it itself
+        bool OnOwnWindow = false;          // began on one of our windows, which handles it itself
         std::unique_ptr<TDeviceGrab> Grab; // held: the mouse that pressed, grabbed
         unsigned int PressedButton = kLeftButton; // its physical button that pressed
-        bool ReleaseDue = false; // its release came and has yet to be passed on
+        bool ReleaseDue = false;                  // its release came and has yet to be passed on
     };
 
     void SelectEvents() {
@@ -654,8 +654,8 @@ private:
     std::vector<unsigned char> FButtonMap;
     QPointF FPointer; // where the core pointer is, sub-pixel, once known
     bool FPointerKnown = false;
-    int FAskedMovesInRun = 1; // the moves that the one being dispatched stands for
-    bool FLastOfBatch = true; // it is the last of the events read so far
+    int FAskedMovesInRun = 1;          // the moves that the one being dispatched stands for
+    bool FLastOfBatch = true;          // it is the last of the events read so far
     std::vector<TInputEvent> FBacklog; // read while asking, put back to be dispatched
     TStroke FStroke;
     std::optional<QPoint> FDriven; // held stroke: where we last drove the core pointer

@@ -23,7 +23,8 @@ const TPointerDeviceKind& TPointerDevices::Kind(int deviceId) {
         if (count == 1) {
             kind.SlavePointer = info->use == XISlavePointer;
             for (int i = 0; i < info->num_classes; ++i) {
-                const auto* valuator = reinterpret_cast<const XIValuatorClassInfo*>(info->classes[i]);
+                const auto* valuator =
+                    reinterpret_cast<const XIValuatorClassInfo*>(info->classes[i]);
                 if (valuator->type == XIValuatorClass && valuator->number == 0)
                     kind.Relative = valuator->mode == XIModeRelative;
             }
@@ -56,9 +57,8 @@ std::unique_ptr<TDeviceGrab> TDeviceGrab::Take(Display* display, int deviceId) {
     // A device unplugged since its press fails the request; Xlib then reports the grab
     // as taken, so only the trap tells.
     TX11ErrorTrap gone(display);
-    const Status status =
-        XIGrabDevice(display, deviceId, DefaultRootWindow(display), CurrentTime, None,
-                     GrabModeAsync, GrabModeAsync, False, &eventMask);
+    const Status status = XIGrabDevice(display, deviceId, DefaultRootWindow(display), CurrentTime,
+                                       None, GrabModeAsync, GrabModeAsync, False, &eventMask);
     if (gone.Failed() || status != GrabSuccess)
         return nullptr;
     return std::unique_ptr<TDeviceGrab>(new TDeviceGrab(display, deviceId));

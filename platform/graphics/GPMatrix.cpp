@@ -2,7 +2,6 @@
 
 #include "platform/graphics/GPQtAccess.h"
 
-
 namespace {
 TGPMatrix FromQt(const QTransform& t) {
     TGPMatrix m;

@@ -1,8 +1,8 @@
 #include "platform/pictures/VideoThumbnail.h"
 
-#include "platform/system/SharedLibrary.h"
 #include "platform/pictures/VclPicture.h"
 #include "platform/pictures/VclPictureQt.h"
+#include "platform/system/SharedLibrary.h"
 
 #include <libffmpegthumbnailer/videothumbnailerc.h>
 #ifdef TARSEL_HAVE_AVUTIL
@@ -87,9 +87,7 @@ std::unique_ptr<TBitmap> GrabVideoFirstFrame(const std::string& fileName, int wi
     const auto destroyThumbnailer = [library](video_thumbnailer* thumbnailer) {
         library->Destroy(thumbnailer);
     };
-    const auto destroyImageData = [library](image_data* data) {
-        library->DestroyImageData(data);
-    };
+    const auto destroyImageData = [library](image_data* data) { library->DestroyImageData(data); };
     std::unique_ptr<video_thumbnailer, decltype(destroyThumbnailer)> thumbnailer(
         library->Create(), destroyThumbnailer);
     if (!thumbnailer)

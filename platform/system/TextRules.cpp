@@ -22,7 +22,8 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 
 int CompareTextAscii(std::string_view a, std::string_view b) {
     const auto less = [](char x, char y) {
-        return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
+        return static_cast<unsigned char>(UpperAscii(x)) <
+               static_cast<unsigned char>(UpperAscii(y));
     };
     if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less))
         return -1;

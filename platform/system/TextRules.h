@@ -37,8 +37,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 struct TIniLine {
     enum TKind { Empty, Comment, Section, Entry, Other };
     TKind Kind = Empty;
-    std::string_view Name; // a section's or an entry's, trimmed
-    std::string_view Value; // an entry's, trimmed
+    std::string_view Name;    // a section's or an entry's, trimmed
+    std::string_view Value;   // an entry's, trimmed
     bool ClosedAtEnd = false; // "[" ... "]" is the whole line
 };
 TIniLine ParseIniLine(std::string_view line);

@@ -16,8 +16,8 @@
 #include <QTransform>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <functional>
@@ -29,7 +29,7 @@ using namespace std::chrono_literals;
 
 const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
 
-constexpr double kSnapGap = 2; // px: the instruments put the pointer this far outside
+constexpr double kSnapGap = 2;   // px: the instruments put the pointer this far outside
 constexpr double kTolerance = 1; // px: a snapped point is rounded to a pixel
 constexpr int kRulerHeight = 64;
 
@@ -44,8 +44,8 @@ struct TInstrument {
     // Local (the instrument's own unrotated frame) to screen. The straight ruler turns
     // about its top-left corner, a protractor about its centre.
     QTransform ToScreen() const {
-        const QPointF pivot = Kind == "TRectangleRuler" ? QPointF(0, 0)
-                                                        : QPointF(Width / 2, Height / 2);
+        const QPointF pivot =
+            Kind == "TRectangleRuler" ? QPointF(0, 0) : QPointF(Width / 2, Height / 2);
         QTransform transform;
         transform.translate(OffsetX + pivot.x(), OffsetY + pivot.y());
         transform.rotate(Angle);
@@ -60,8 +60,7 @@ struct TInstrument {
         const QPointF p = Local(screen);
         if (Kind == "TRectangleRuler")
             return std::abs(p.y() + kSnapGap); // the top edge's
-        return std::abs(std::hypot(p.x() - Width / 2, p.y() - Height / 2) -
-                        (Width / 2 + kSnapGap));
+        return std::abs(std::hypot(p.x() - Width / 2, p.y() - Height / 2) - (Width / 2 + kSnapGap));
     }
 
     QByteArray Settings() const {
@@ -72,7 +71,8 @@ struct TInstrument {
                Kind.toUtf8() + " Angle=\"" + QByteArray::number(Angle) + "\" Height=\"" +
                QByteArray::number(Height) + "\" OffsetX=\"" + QByteArray::number(OffsetX) +
                "\" OffsetY=\"" + QByteArray::number(OffsetY) + "\" Selected=\"1\" Width=\"" +
-               QByteArray::number(Width) + "\"/>\r\n    </Items>\r\n  </RulerObjectList>\r\n"
+               QByteArray::number(Width) +
+               "\"/>\r\n    </Items>\r\n  </RulerObjectList>\r\n"
                "</TAppInfo>\r\n";
     }
 };
@@ -113,15 +113,22 @@ protected:
 
     // Placed on whole pixels, as dragging places an instrument.
     TInstrument StraightRuler(double angle) const {
-        return {"TRectangleRuler", angle, std::round(screen.width() / 4.0),
-                std::round(screen.height() / 3.0), std::min(500.0, screen.width() / 2.0),
+        return {"TRectangleRuler",
+                angle,
+                std::round(screen.width() / 4.0),
+                std::round(screen.height() / 3.0),
+                std::min(500.0, screen.width() / 2.0),
                 kRulerHeight};
     }
 
     TInstrument Protractor() const {
         const double side = std::min(400.0, screen.height() / 2.0);
-        return {"TProtractorRuler360", 0, std::round(screen.width() / 2.0 - side / 2),
-                std::round(screen.height() / 2.0 - side / 2), side, side};
+        return {"TProtractorRuler360",
+                0,
+                std::round(screen.width() / 2.0 - side / 2),
+                std::round(screen.height() / 2.0 - side / 2),
+                side,
+                side};
     }
 
     // The recording window first, then the program above it. Returns once the program
@@ -349,16 +356,16 @@ TEST_F(SnappedStroke, AStrokeExactlyAlongTheEdgeTravelsWithEveryMoveOfTheMouse) 
 TEST_F(SnappedStroke, AStrokeExactlyAlongATurnedEdgeTravelsWithEveryMoveOfTheMouse) {
     const double radians = 30 * M_PI / 180;
     const TInstrument ruler = StraightRuler(30);
-    ExactStrokeAlong(ruler, StraightPath(ruler, {60, -kSnapGap},
-                                         {std::cos(radians), std::sin(radians)}, 6, 50));
+    ExactStrokeAlong(
+        ruler, StraightPath(ruler, {60, -kSnapGap}, {std::cos(radians), std::sin(radians)}, 6, 50));
 }
 
 TEST_F(SnappedStroke, AStrokeAlongTheProtractorsRimTravelsWithEveryMoveOfTheMouse) {
     const TInstrument protractor = Protractor();
     // Clockwise from the top of the circle, 6 px of arc between two moves.
     const double radius = protractor.Width / 2 + kSnapGap;
-    const QPointF centre = protractor.ToScreen().map(
-        QPointF(protractor.Width / 2, protractor.Height / 2));
+    const QPointF centre =
+        protractor.ToScreen().map(QPointF(protractor.Width / 2, protractor.Height / 2));
     std::vector<QPoint> path;
     for (int move = 0; move <= 50; ++move) {
         const double angle = -M_PI / 2 + move * 6 / radius;
@@ -476,10 +483,12 @@ TEST_F(SnappedStroke, APressOnTheInstrumentsEdgeBandDragsItAndIsNotHeld) {
     ASSERT_TRUE(sandbox.WaitForExit()) << sandbox.Output().toStdString();
     // The drag took the ruler exactly the pointer's way, unsnapped.
     const QByteArray settings = sandbox.ReadSettings();
-    const QPoint expected = moved - onBand +
-                            QPoint(static_cast<int>(ruler.OffsetX), static_cast<int>(ruler.OffsetY));
-    EXPECT_TRUE(settings.contains("OffsetX=\"" + QByteArray::number(expected.x()) + "\"")) << settings.toStdString();
-    EXPECT_TRUE(settings.contains("OffsetY=\"" + QByteArray::number(expected.y()) + "\"")) << settings.toStdString();
+    const QPoint expected =
+        moved - onBand + QPoint(static_cast<int>(ruler.OffsetX), static_cast<int>(ruler.OffsetY));
+    EXPECT_TRUE(settings.contains("OffsetX=\"" + QByteArray::number(expected.x()) + "\""))
+        << settings.toStdString();
+    EXPECT_TRUE(settings.contains("OffsetY=\"" + QByteArray::number(expected.y()) + "\""))
+        << settings.toStdString();
 }
 
 TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {

@@ -318,7 +318,7 @@ TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
     // half disc above its centre, the full disc around it.
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     const QPoint centre(screen.width() / 2, screen.height() / 2);
-    const QPoint onBothDiscs = centre + QPoint(-150, -20); // between two 10° lines
+    const QPoint onBothDiscs = centre + QPoint(-150, -20);     // between two 10° lines
     const QPoint onlyOnTheFullDisc = centre + QPoint(13, 150); // between two 10° lines
     const char* kinds[] = {"HalfCircleProtractor.png", "FullCircleProtractor.png"};
     for (int kind = 0; kind < 2; ++kind) {

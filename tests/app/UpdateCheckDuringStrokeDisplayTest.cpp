@@ -63,9 +63,10 @@ TEST(UpdateCheckDuringStroke, WaitsForTheReleaseAndThenRunsOnce) {
     // The held mouse is still read: the pointer follows it along the line.
     device.MoveBy(30, 0);
     device.Sync();
-    EXPECT_TRUE(ProcessEventsUntil([&] { return input.PointerPosition() == start + QPoint(30, 0); }))
-        << "the pointer stands at (" << input.PointerPosition().x() << ", "
-        << input.PointerPosition().y() << ")";
+    EXPECT_TRUE(ProcessEventsUntil([&] {
+        return input.PointerPosition() == start + QPoint(30, 0);
+    })) << "the pointer stands at ("
+        << input.PointerPosition().x() << ", " << input.PointerPosition().y() << ")";
     EXPECT_TRUE(server.Requests().empty()) << "no request while the stroke is held";
 
     device.Release(1);

@@ -126,8 +126,8 @@ TEST_F(MouseHookStroke, OtherProgramsSeeOnlyTheHandledMovesOfAHeldStroke) {
     device.Release(1);
     ASSERT_TRUE(Until([&] { return releases == 1 && !Floating(); }));
     ASSERT_TRUE(recorder->WaitUntil([](const std::vector<TPointerRecord>& records) {
-        return !ButtonsOf(records).empty() && ButtonsOf(records).back().Kind ==
-                                                  TPointerRecord::Release;
+        return !ButtonsOf(records).empty() &&
+               ButtonsOf(records).back().Kind == TPointerRecord::Release;
     }));
 
     const std::vector<TPointerRecord> records = recorder->Records();
@@ -158,9 +158,8 @@ TEST_F(MouseHookStroke, AStrokeNotHeldIsPutRightAfterEachMoveAndLosesNone) {
     ASSERT_TRUE(Stroke(StrokeEnd()));
     device.Release(1);
     ASSERT_TRUE(Until([&] { return releases == 1; }));
-    ASSERT_TRUE(recorder->WaitUntil([](const std::vector<TPointerRecord>& records) {
-        return ButtonsOf(records).size() == 2;
-    }));
+    ASSERT_TRUE(recorder->WaitUntil(
+        [](const std::vector<TPointerRecord>& records) { return ButtonsOf(records).size() == 2; }));
     // Here the window below sees each move where the mouse took it first.
     int offColumn = 0;
     for (const TPointerRecord& move : MovesOfStroke(recorder->Records()))
@@ -186,9 +185,8 @@ TEST_F(MouseHookStroke, AHeldStrokePassesTheOtherButtonsOn) {
 
     const std::vector<TPointerRecord> buttons = ButtonsOf(recorder->Records());
     using K = TPointerRecord::TKind;
-    const std::pair<unsigned, K> expected[] = {{1, K::Press},   {3, K::Press}, {3, K::Release},
-                                               {2, K::Press},   {2, K::Release},
-                                               {1, K::Release}};
+    const std::pair<unsigned, K> expected[] = {{1, K::Press}, {3, K::Press},   {3, K::Release},
+                                               {2, K::Press}, {2, K::Release}, {1, K::Release}};
     for (size_t i = 0; i < buttons.size(); ++i) {
         EXPECT_EQ(buttons[i].Button, expected[i].first) << i;
         EXPECT_EQ(buttons[i].Kind, expected[i].second) << i;

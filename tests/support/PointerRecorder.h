@@ -19,9 +19,9 @@ struct _XDisplay;
 struct TPointerRecord {
     enum TKind { Motion, Press, Release };
     TKind Kind = Motion;
-    QPoint At;              // screen pixels
-    unsigned Button = 0;    // presses and releases
-    unsigned State = 0;     // the buttons and modifiers held, as X reports them
+    QPoint At;           // screen pixels
+    unsigned Button = 0; // presses and releases
+    unsigned State = 0;  // the buttons and modifiers held, as X reports them
     std::chrono::steady_clock::time_point Received;
 };
 

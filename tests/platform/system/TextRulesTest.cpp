@@ -12,7 +12,8 @@ using platform::TIniLine;
 TEST(TextRules, AsciiCaseFoldsOnlyTheLatinLettersAndUnicodeCaseFoldsTheRest) {
     EXPECT_TRUE(platform::SameTextAscii("TRectangleRuler", "trectangleruler"));
     EXPECT_FALSE(platform::SameTextAscii("Straße", "STRASSE"));
-    EXPECT_FALSE(platform::SameTextAscii("Ärger", "ärger")) << "UTF-8 bytes are compared as they are";
+    EXPECT_FALSE(platform::SameTextAscii("Ärger", "ärger"))
+        << "UTF-8 bytes are compared as they are";
     EXPECT_TRUE(platform::SameTextUnicode("Ärger", "ärger"));
     EXPECT_TRUE(platform::SameTextUnicode("DejaVu Sans", "dejavu sans"));
     EXPECT_FALSE(platform::SameTextAscii("Width", "Widt"));
