@@ -16,12 +16,11 @@
 #include "support/Openbox.h"
 #include "support/PrivateXServer.h"
 #include "support/ProgramSandbox.h"
+#include "support/Waiting.h"
 #include "support/XClient.h"
 #include "support/XdoTool.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -42,8 +41,6 @@ const char* const kDesktopName = "#406080";
 constexpr QRgb kBody = 0xFF87CEEB;
 // The waiting panel's size, pixels.
 constexpr QSize kPanel(398, 74);
-constexpr int kWaitMs = 15000;
-constexpr int kPollMs = 20;
 
 bool IsDark(QRgb pixel) {
     return qRed(pixel) < 100 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
@@ -56,29 +53,6 @@ int CountPixels(const QImage& image, const QRect& rect, const std::function<bool
         for (int x = area.left(); x <= area.right(); ++x)
             count += match(image.pixel(x, y));
     return count;
-}
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = kWaitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(kPollMs);
-    }
-    return true;
-}
-
-// Settings with one instrument, current, placed as given.
-QByteArray Settings(const char* kind, QRectF bounds) {
-    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                      "<TAppInfo MouseSnap=\"0\" Transparent=\"255\">\r\n"
-                      "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
-                      "  <RulerObjectList>\r\n    <Items>\r\n      <") +
-           kind + " Angle=\"0\" Height=\"" + QByteArray::number(bounds.height()) + "\" OffsetX=\"" +
-           QByteArray::number(bounds.x()) + "\" OffsetY=\"" + QByteArray::number(bounds.y()) +
-           "\" Selected=\"1\" Width=\"" + QByteArray::number(bounds.width()) + "\"/>\r\n" +
-           "    </Items>\r\n  </RulerObjectList>\r\n</TAppInfo>\r\n";
 }
 
 double SavedOffsetX(const QByteArray& xml, const char* kind) {
@@ -157,7 +131,7 @@ QString Property(unsigned long window, const QString& name) {
 // The program's visible window named exactly name, 0 if none came.
 unsigned long WaitForWindowNamed(qint64 pid, const QString& name) {
     unsigned long found = 0;
-    WaitFor([&] {
+    ProcessEventsUntil([&] {
         const QString ids =
             xdo::Output({"search", "--onlyvisible", "--pid", QString::number(pid), "--name", "."});
         for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
@@ -180,7 +154,8 @@ protected:
 
     // Waits until the instrument's body shows at screen point at.
     bool WaitForBodyAt(QPoint at) const {
-        return WaitFor([&] { return X().Grab(QRect(at, QSize(1, 1))).pixel(0, 0) == kBody; });
+        return ProcessEventsUntil(
+            [&] { return X().Grab(QRect(at, QSize(1, 1))).pixel(0, 0) == kBody; });
     }
 
     void Quit(QPoint onInstrument) {
@@ -221,7 +196,7 @@ TEST_P(DesktopMonitors, WaitingPanelIsOnTheScreenAndTheAnswerOpensOnThePrimaryMo
     TLocalHttpServer service;
     service.Reply(200, "OK", "0");
     service.Hold(true);
-    Start(Settings("TRectangleRuler", kRulerOnPrimary),
+    Start(OneInstrumentSettings("TRectangleRuler", kRulerOnPrimary),
           "[TAppStr]\r\nAppTitle=测量尺\r\nUpdateUrl=" +
               QByteArray::fromStdString(service.BaseUrl()) + "/check.asp\r\n");
     ASSERT_TRUE(WaitForBodyAt(kRulerOnPrimary.topLeft() + QPoint(200, 32)));
@@ -230,11 +205,11 @@ TEST_P(DesktopMonitors, WaitingPanelIsOnTheScreenAndTheAnswerOpensOnThePrimaryMo
     // 检查更新: the four kinds, snapping, 半透明, 帮助, then in 帮助 the fourth entry.
     const QPoint onRuler = kRulerOnPrimary.topLeft() + QPoint(150, 32);
     xdo::Click(onRuler, 3);
-    ASSERT_TRUE(WaitFor([&] { return Windows().size() > 1; })) << "no menu";
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Windows().size() > 1; })) << "no menu";
     for (const char* key : {"Down", "Down", "Down", "Down", "Down", "Down", "Down", "Right", "Down",
                             "Down", "Down", "Return"})
         xdo::Key(key);
-    ASSERT_TRUE(WaitFor([&] { return !service.Requests().empty(); })) << "no request";
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !service.Requests().empty(); })) << "no request";
 
     // The program blocks in the request now: what the screen shows is what it drew
     // before it.
@@ -251,7 +226,7 @@ TEST_P(DesktopMonitors, WaitingPanelIsOnTheScreenAndTheAnswerOpensOnThePrimaryMo
     const unsigned long box = WaitForWindowNamed(sandbox.Pid(), "提示");
     ASSERT_NE(box, 0u) << "no box told the newest version";
     QRect boxRect;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(ProcessEventsUntil([&] {
         boxRect = X().WindowGeometry(box);
         return CountPixels(desktop->Screen(), boxRect, IsDark) > 20;
     })) << "the box is not drawn";
@@ -263,7 +238,7 @@ TEST_P(DesktopMonitors, WaitingPanelIsOnTheScreenAndTheAnswerOpensOnThePrimaryMo
     EXPECT_LE(std::abs(offCentre.x()), 10) << boxRect.x() << "," << boxRect.y();
     EXPECT_LE(std::abs(offCentre.y()), 30) << boxRect.x() << "," << boxRect.y();
     xdo::Key("Return");
-    ASSERT_TRUE(WaitFor([&] { return !Windows().contains(QString::number(box)); }))
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !Windows().contains(QString::number(box)); }))
         << "the box did not close";
     Quit(onRuler);
 }
@@ -272,7 +247,7 @@ TEST_P(DesktopMonitors, MainWindowCoversAMonitorThatComesAndLetsItGo) {
     SetUpDesktop(false);
     // Across the right edge of the primary monitor: it shows partly, so it stays there.
     const QRect ruler(kPrimary.right() + 1 - 200, 300, 500, 64);
-    Start(Settings("TRectangleRuler", ruler));
+    Start(OneInstrumentSettings("TRectangleRuler", ruler));
     const QPoint onPrimaryPart = ruler.topLeft() + QPoint(100, 32);
     ASSERT_TRUE(WaitForBodyAt(onPrimaryPart));
     EXPECT_EQ(Property(window, "_NET_WM_NAME"), "Tarsel桌面标尺") << "the program's title";
@@ -280,7 +255,7 @@ TEST_P(DesktopMonitors, MainWindowCoversAMonitorThatComesAndLetsItGo) {
 
     desktop->AddSecondMonitor();
     const QRect both = kPrimary.united(TTestDesktop::Second());
-    EXPECT_TRUE(WaitFor([&] { return X().WindowGeometry(window) == both; }))
+    EXPECT_TRUE(ProcessEventsUntil([&] { return X().WindowGeometry(window) == both; }))
         << "the window does not cover the new monitor";
     const QPoint onNewPart = ruler.topLeft() + QPoint(400, 32);
     EXPECT_TRUE(WaitForBodyAt(onNewPart)) << "the instrument is cut at the old edge";
@@ -290,7 +265,7 @@ TEST_P(DesktopMonitors, MainWindowCoversAMonitorThatComesAndLetsItGo) {
               ruler.width() * 30);
 
     desktop->RemoveSecondMonitor();
-    EXPECT_TRUE(WaitFor([&] { return X().WindowGeometry(window) == kPrimary; }))
+    EXPECT_TRUE(ProcessEventsUntil([&] { return X().WindowGeometry(window) == kPrimary; }))
         << "the window still covers the monitor that went";
     Quit(onPrimaryPart);
     EXPECT_EQ(SavedOffsetX(sandbox.ReadSettings(), "TRectangleRuler"), ruler.x())
@@ -325,10 +300,10 @@ TEST_P(InstrumentOutline, NothingIsDrawnOutsideIt) {
     TXClient x(server.Display());
     const QRect bounds(100, 100, row.Width, row.Height);
     TProgramSandbox sandbox(Program);
-    sandbox.WriteSettings(Settings(row.Kind, bounds));
+    sandbox.WriteSettings(OneInstrumentSettings(row.Kind, bounds));
     sandbox.Start({"DISPLAY=" + server.Display()});
     const QRect around = bounds.adjusted(-20, -20, 20, 20);
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(ProcessEventsUntil([&] {
         return CountPixels(x.Grab(around), QRect(QPoint(0, 0), around.size()),
                            [](QRgb pixel) { return pixel == kBody; }) > row.Width * 5;
     })) << "the instrument does not show";

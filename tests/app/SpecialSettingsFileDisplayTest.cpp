@@ -4,33 +4,19 @@
 // device nodes are the test's own, made in its sandbox (only the super-user can make them).
 
 #include "support/ProgramSandbox.h"
+#include "support/SpecialFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
 const QString Program = TARSEL_BINARY_DIR "/app/TarselRuler";
-
-bool MakeSocket(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (fd < 0 || path.size() >= sizeof address.sun_path)
-        return false;
-    path.copy(address.sun_path, path.size());
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd); // the socket file stays, which is all the program sees
-    return bound;
-}
 
 struct TSpecialFile {
     const char* Name;
@@ -39,12 +25,10 @@ struct TSpecialFile {
 };
 
 const TSpecialFile kSpecialFiles[] = {
-    {"link to a null device", true,
-     [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; }},
-    {"link to a zero device", true,
-     [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0; }},
-    {"FIFO", false, [](const std::string& p) { return ::mkfifo(p.c_str(), 0666) == 0; }},
-    {"socket", false, MakeSocket},
+    {"link to a null device", true, [](const std::string& p) { return MakeMemoryDevice(p, 3); }},
+    {"link to a zero device", true, [](const std::string& p) { return MakeMemoryDevice(p, 5); }},
+    {"FIFO", false, MakeFifo},
+    {"socket", false, MakeSocketFile},
 };
 
 struct stat StatOf(const QString& path) {

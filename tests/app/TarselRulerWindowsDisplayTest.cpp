@@ -60,18 +60,6 @@ bool IsRed(QColor c) {
     return c.red() > 160 && c.green() < 100 && c.blue() < 100;
 }
 
-// Settings with one instrument of the given kind, current, placed as given.
-QByteArray Settings(const char* kind, QRect bounds) {
-    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                      "<TAppInfo MouseSnap=\"0\" Transparent=\"255\">\r\n"
-                      "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
-                      "  <RulerObjectList>\r\n    <Items>\r\n      <") +
-           kind + " Angle=\"0\" Height=\"" + QByteArray::number(bounds.height()) + "\" OffsetX=\"" +
-           QByteArray::number(bounds.x()) + "\" OffsetY=\"" + QByteArray::number(bounds.y()) +
-           "\" Selected=\"1\" Width=\"" + QByteArray::number(bounds.width()) + "\"/>\r\n" +
-           "    </Items>\r\n  </RulerObjectList>\r\n</TAppInfo>\r\n";
-}
-
 QPointF SavedOffset(const QByteArray& xml, const char* kind) {
     pugi::xml_document document;
     document.load_buffer(xml.constData(), static_cast<size_t>(xml.size()));
@@ -271,7 +259,7 @@ QRect CentreCovering() {
 
 TEST_P(TarselRulerWindows, AboutBoxOpensAboveTheInstrumentWithItsExactCaption) {
     const QRect protractor = CentreCovering();
-    Start(Settings("TProtractorRuler360", protractor));
+    Start(OneInstrumentSettings("TProtractorRuler360", protractor));
     EXPECT_EQ(Title(window), "Tarsel桌面标尺") << "taskbars name the program by its title";
     const QPoint onBody = protractor.topLeft() + QPoint(protractor.width() / 2, 30);
     OpenHelpMenuEntry(onBody, -1);
@@ -290,7 +278,7 @@ TEST_P(TarselRulerWindows, UpdateWindowAndItsAnswerOpenAboveTheInstrumentInTheDe
     const QRect protractor = CentreCovering();
     const QByteArray language =
         "[TAppStr]\r\nUpdateUrl=" + QByteArray::fromStdString(server.BaseUrl()) + "/check.asp\r\n";
-    Start(Settings("TProtractorRuler360", protractor), language,
+    Start(OneInstrumentSettings("TProtractorRuler360", protractor), language,
           {"LANG=zh_CN.UTF-8", "LANGUAGE=zh_CN"});
     const QPoint onBody = protractor.topLeft() + QPoint(protractor.width() / 2, 30);
     OpenHelpMenuEntry(onBody, 3); // 使用演示, 帮助, Tarsel网站, 检查更新
@@ -310,7 +298,7 @@ TEST_P(TarselRulerWindows, TheWaitingUpdateWindowIsAboveTheInstrument) {
     const QRect protractor = CentreCovering();
     const QByteArray language =
         "[TAppStr]\r\nUpdateUrl=" + QByteArray::fromStdString(server.BaseUrl()) + "/check.asp\r\n";
-    Start(Settings("TProtractorRuler360", protractor), language);
+    Start(OneInstrumentSettings("TProtractorRuler360", protractor), language);
     const QPoint onBody = protractor.topLeft() + QPoint(protractor.width() / 2, 30);
     OpenHelpMenuEntry(onBody, 3);
     const unsigned long waiting = WaitForTitle(sandbox.Pid(), "^CheckForUpdateForm$");
@@ -336,7 +324,7 @@ TEST_P(TarselRulerWindows, TheWaitingUpdateWindowIsAboveTheInstrument) {
 TEST_P(TarselRulerWindows, FirstInstrumentWritesInTheLanguageFilesFontAndColour) {
     const QRect screen = ScreenRect();
     const QRect ruler(screen.x() + 100, screen.y() + 100, std::min(600, screen.width() - 200), 64);
-    Start(Settings("TRectangleRuler", ruler),
+    Start(OneInstrumentSettings("TRectangleRuler", ruler),
           "[TMainForm]\r\nFont=\"DejaVu Sans\";clRed;-16;0;12;Bold\r\n");
     const QImage shot = GrabWhenShown([&](const QImage& shown) {
         return CountPixels(shown, ruler, IsBody) > ruler.width() * 20 &&
@@ -355,7 +343,7 @@ TEST_P(TarselRulerWindows, InstrumentSavedBeyondTheScreenComesIntoViewOnePartlyO
     // As saved on a desktop three times as large.
     const QRect far(screen.right() + 2 * screen.width(), screen.bottom() + screen.height(), 500,
                     64);
-    Start(Settings("TRectangleRuler", far));
+    Start(OneInstrumentSettings("TRectangleRuler", far));
     const QImage shot = GrabWhenShown(
         [&](const QImage& shown) { return CountPixels(shown, screen, IsBody) > 500 * 20; });
     shot.save(TARSEL_TEST_ARTIFACTS "/RulerBroughtIntoView" + QString(GetParam() ? "Openbox" : "") +
@@ -370,7 +358,7 @@ TEST_P(TarselRulerWindows, InstrumentSavedBeyondTheScreenComesIntoViewOnePartlyO
     // One whose left end shows is left where it is.
     TProgramSandbox second{Program};
     const QRect partly(screen.right() - 100, screen.y() + 200, 500, 64);
-    second.WriteSettings(Settings("TRectangleRuler", partly));
+    second.WriteSettings(OneInstrumentSettings("TRectangleRuler", partly));
     second.UseLanguageFolder("test");
     second.Start();
     const unsigned long secondWindow = second.WaitForWindow();
@@ -385,7 +373,7 @@ TEST_P(TarselRulerWindows, InstrumentSavedBeyondTheScreenComesIntoViewOnePartlyO
 TEST_P(TarselRulerWindows, AngleHintFollowsThePointerOverTheRotateHandle) {
     const QRect screen = ScreenRect();
     const QRect ruler(screen.x() + 100, screen.y() + 200, 500, 64);
-    Start(Settings("TRectangleRuler", ruler));
+    Start(OneInstrumentSettings("TRectangleRuler", ruler));
     // The rotate handle sits 64 px in from the ruler's right end on its middle line.
     const QPoint handle = ruler.topLeft() + QPoint(500 - 64, 32);
     xdo::MoveTo(handle - QPoint(4, 4));

@@ -4,6 +4,7 @@
 #include "foundation/SafeFile.h"
 
 #include "foundation/SLIniFile.h"
+#include "support/SpecialFiles.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <pugixml.hpp>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,27 +28,11 @@ struct TSpecialFile {
     std::function<bool(const std::string& path)> Make;
 };
 
-bool MakeDevice(const std::string& path, unsigned minor) {
-    return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0;
-}
-
-bool MakeSocket(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (fd < 0 || path.size() >= sizeof address.sun_path)
-        return false;
-    path.copy(address.sun_path, path.size());
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd); // the socket file stays behind, which is all the test needs
-    return bound;
-}
-
 const TSpecialFile kSpecialFiles[] = {
-    {"null device", [](const std::string& path) { return MakeDevice(path, 3); }},
-    {"zero device", [](const std::string& path) { return MakeDevice(path, 5); }},
-    {"FIFO", [](const std::string& path) { return ::mkfifo(path.c_str(), 0666) == 0; }},
-    {"socket", MakeSocket},
+    {"null device", [](const std::string& path) { return MakeMemoryDevice(path, 3); }},
+    {"zero device", [](const std::string& path) { return MakeMemoryDevice(path, 5); }},
+    {"FIFO", MakeFifo},
+    {"socket", MakeSocketFile},
 };
 
 struct stat StatOf(const std::string& path) {

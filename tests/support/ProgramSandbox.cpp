@@ -142,3 +142,14 @@ qint64 TProgramSandbox::Pid() const {
 QString TProgramSandbox::Output() const {
     return FOutput;
 }
+
+QByteArray OneInstrumentSettings(const char* kind, QRectF bounds) {
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                      "<TAppInfo MouseSnap=\"0\" Transparent=\"255\">\r\n"
+                      "  <OptionInfo AutoCheckUpdate=\"0\"/>\r\n"
+                      "  <RulerObjectList>\r\n    <Items>\r\n      <") +
+           kind + " Angle=\"0\" Height=\"" + QByteArray::number(bounds.height()) + "\" OffsetX=\"" +
+           QByteArray::number(bounds.x()) + "\" OffsetY=\"" + QByteArray::number(bounds.y()) +
+           "\" Selected=\"1\" Width=\"" + QByteArray::number(bounds.width()) + "\"/>\r\n" +
+           "    </Items>\r\n  </RulerObjectList>\r\n</TAppInfo>\r\n";
+}

@@ -5,6 +5,7 @@
 // the index Languages/Language.ini) are the test's own.
 
 #include <QProcess>
+#include <QRectF>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -48,3 +49,7 @@ private:
     std::unique_ptr<QProcess> FProcess;
     QString FOutput;
 };
+
+// A settings file with one instrument of the given kind (class name), current and placed
+// as given, unturned; snapping and the automatic update check off.
+QByteArray OneInstrumentSettings(const char* kind, QRectF bounds);
