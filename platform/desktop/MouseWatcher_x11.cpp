@@ -258,6 +258,7 @@ private:
                     continue;
                 FAskedMovesInRun = std::exchange(askedMoves, 0);
                 FLastOfBatch = last;
+                FNextInBatch = last ? nullptr : &events[i + 1];
                 if (!Dispatch(events[i]) || !*alive)
                     return;
             }
@@ -427,11 +428,42 @@ private:
         // A button does not move the pointer: a followed position is where it happened.
         TPositionSource source = TPositionSource::Followed;
         if (!FPointerKnown || !MovesByDeltas(input.source)) {
-            if (!TakeServerPosition())
+            if (!TakeButtonPosition(input.source))
                 return true;
             source = TPositionSource::Asked;
         }
         return press ? OnLeftPress(input, source) : OnLeftRelease(source);
+    }
+
+    // Where a button of a device whose position is asked went down or up. The server's
+    // answer holds every move it has made so far: when moves of that device came after the
+    // button (XTest input sends them right behind it), the answer is already past the
+    // button, and the last position we know, where the moves before it left the pointer,
+    // is the better one. Taken past the button, a press beside the instrument could pass
+    // for a press on it, and the whole stroke would go unsnapped.
+    bool TakeButtonPosition(int source) {
+        if (!FPointerKnown)
+            return TakeServerPosition();
+        const unsigned long question = NextRequest(FDisplay.get());
+        QPointF at;
+        if (!AskServer(at))
+            return false;
+        if (!MovedAfterButton(source, question))
+            FPointer = at;
+        return true;
+    }
+
+    // Whether the server made a move of the device after the button being dispatched and
+    // before it answered `question`: the next event of the batch, or else the first of those
+    // that Xlib read while we waited for the answer (looked at and put back).
+    bool MovedAfterButton(int source, unsigned long question) {
+        if (FNextInBatch)
+            return IsAskedMoveOf(*FNextInBatch, source);
+        std::vector<TInputEvent> behind = TakeQueuedEvents(false);
+        const bool moved = !behind.empty() && behind.front().serial < question &&
+                           IsAskedMoveOf(behind.front(), source);
+        FBacklog = std::move(behind);
+        return moved;
     }
 
     bool OnLeftPress(const TInputEvent& input, TPositionSource source) {
@@ -654,9 +686,10 @@ private:
     std::vector<unsigned char> FButtonMap;
     QPointF FPointer; // where the core pointer is, sub-pixel, once known
     bool FPointerKnown = false;
-    int FAskedMovesInRun = 1;          // the moves that the one being dispatched stands for
-    bool FLastOfBatch = true;          // it is the last of the events read so far
-    std::vector<TInputEvent> FBacklog; // read while asking, put back to be dispatched
+    int FAskedMovesInRun = 1;                  // the moves that the one being dispatched stands for
+    bool FLastOfBatch = true;                  // it is the last of the events read so far
+    const TInputEvent* FNextInBatch = nullptr; // the event read after it, if any
+    std::vector<TInputEvent> FBacklog;         // read while asking, put back to be dispatched
     TStroke FStroke;
     std::optional<QPoint> FDriven; // held stroke: where we last drove the core pointer
     std::unique_ptr<QSocketNotifier> FNotifier;
