@@ -328,8 +328,10 @@ TEST_F(TarselRuler, MenuChoosesInstrumentsAndTransparencyByKeyboard) {
             xdo::Key("Down");
         xdo::Key("Return");
         ExpectChosen(shape);
-        // Drawn where the new shape lets it show.
-        ProcessEventsUntil([&] { return Pixel(onBothDiscs) != Pixel(QPoint(5, 5)); });
+        // Drawn where the new shape lets it show: on the half disc's place, and for the full
+        // disc also below it (the half disc before it covered the first place already).
+        const QPoint drawnLast = kind == 0 ? onBothDiscs : onlyOnTheFullDisc;
+        ProcessEventsUntil([&] { return Pixel(drawnLast) != Pixel(QPoint(5, 5)); });
         const QImage shot = GrabScreen();
         SaveArtifact(shot, kinds[kind]);
         const QColor desktop = shot.pixelColor(5, 5);
