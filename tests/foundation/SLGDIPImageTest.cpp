@@ -186,6 +186,16 @@ protected:
         return Write(name, EncodePng(spec));
     }
 
+    // A second of plain red, 160 x 120, as an MPEG that ffmpeg writes; empty when it cannot.
+    std::string WriteRedVideo() {
+        const std::string video = Folder.File("red.mpeg");
+        const std::string command =
+            "ffmpeg -loglevel error -y -f lavfi -i color=c=red:s=160x120:d=1 -c:v mpeg1video "
+            "-f mpeg '" +
+            video + "' </dev/null";
+        return std::system(command.c_str()) == 0 ? video : std::string();
+    }
+
     struct TNamedFile {
         const char* Name;
         std::string Bytes;
@@ -464,12 +474,8 @@ TEST_F(ImageFiles, VideoShowsItsFirstFrameAsA400By300Thumbnail) {
     EXPECT_FALSE(TSLMMfn::IsVideoFile("clip.mov"));
     EXPECT_EQ(TSLMMfn::GetVideoThumbnail(Folder.File("none.avi"), 400, 300), nullptr);
 
-    const std::string video = Folder.File("red.mpeg");
-    const std::string command =
-        "ffmpeg -loglevel error -y -f lavfi -i color=c=red:s=160x120:d=1 -c:v mpeg1video "
-        "-f mpeg '" +
-        video + "' </dev/null";
-    if (std::system(command.c_str()) != 0)
+    const std::string video = WriteRedVideo();
+    if (video.empty())
         GTEST_SKIP() << "ffmpeg cannot write a test video here";
     TSLImageEx image;
     image.LoadFromFile(video);
@@ -523,12 +529,8 @@ long long LeakedBytesAfterVideos(int loads, const std::string& suppressions) {
 #endif
 
 TEST_F(ImageFiles, VideoPicturesAfterTheFirstLeakNothing) {
-    const std::string video = Folder.File("red.mpeg");
-    const std::string command =
-        "ffmpeg -loglevel error -y -f lavfi -i color=c=red:s=160x120:d=1 -c:v mpeg1video "
-        "-f mpeg '" +
-        video + "' </dev/null";
-    if (std::system(command.c_str()) != 0)
+    const std::string video = WriteRedVideo();
+    if (video.empty())
         GTEST_SKIP() << "ffmpeg cannot write a test video here";
     if (const char* loads = std::getenv(kVideoLoadsVariable)) {
         for (int i = 0; i < std::atoi(loads); ++i) {
