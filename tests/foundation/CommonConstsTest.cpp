@@ -590,22 +590,6 @@ TEST_F(CommonConstsTest, TwoCopiesEachWriteTheWholeFileAndTheLastOneWins) {
     EXPECT_EQ(reread.Transparent, 1);
 }
 
-namespace {
-// A settings model with a text of any length, for a text too large to read back.
-class TNoteSettings : public TTestSettings {
-public:
-    using TTestSettings::TTestSettings;
-    static const TClassInfo& StaticClassInfo() {
-        static const TClassInfo info{"TNoteSettings",
-                                     &TTestSettings::StaticClassInfo(),
-                                     {Published("Note", &TNoteSettings::Note)}};
-        return info;
-    }
-    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
-    std::string Note;
-};
-} // namespace
-
 // Files the program cannot read, or cannot keep or write back, are left as they were and
 // cost at most one line that names the real reason; the save itself never suffers from
 // the ".bad" copy.
@@ -620,7 +604,6 @@ TEST_F(CommonConstsTest, FilesThatCannotBeReadOrKeptLoseNothingAndSayWhyOnce) {
         bool fileKept;                  // else it holds the settings saved
         std::optional<std::string> bad; // what the ".bad" holds afterwards
         bool asOrdinaryUser = false;
-        bool tooLarge = false;
     };
     const Row rows[] = {
         {"a file the user may write but not read",
@@ -667,12 +650,6 @@ TEST_F(CommonConstsTest, FilesThatCannotBeReadOrKeptLoseNothingAndSayWhyOnce) {
              return ::mount(nullptr, Folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
          },
          "The settings were not saved: ", "Read-only file system", true, std::nullopt},
-        {"settings too large to read back",
-         [&] {
-             WriteAll(File, saved);
-             return true;
-         },
-         "The settings were not saved: ", "File too large", true, std::nullopt, false, true},
     };
     std::string notSetUp;
     for (const Row& row : rows) {
@@ -687,12 +664,7 @@ TEST_F(CommonConstsTest, FilesThatCannotBeReadOrKeptLoseNothingAndSayWhyOnce) {
         const struct stat before = StatOf(File);
         const std::string content = fs::is_symlink(File) ? "" : ReadAll(File);
         auto run = [&] {
-            if (row.tooLarge) {
-                auto settings = CreateAppInfo<TNoteSettings>(File.string());
-                settings->Note.assign(kMaxXmlFileBytes, 'x');
-            } else {
-                CreateAppInfo<TTestSettings>(File.string())->Transparent = 1;
-            }
+            CreateAppInfo<TTestSettings>(File.string())->Transparent = 1;
             return 0;
         };
         testing::internal::CaptureStderr();
@@ -724,29 +696,4 @@ TEST_F(CommonConstsTest, FilesThatCannotBeReadOrKeptLoseNothingAndSayWhyOnce) {
     }
     if (!notSetUp.empty())
         GTEST_SKIP() << "not possible for this user: " << notSetUp;
-}
-
-// The translator's own work that the program may not read is not overwritten with the
-// program's texts.
-TEST_F(CommonConstsSetup, ALanguageFileThatCannotBeReadIsLeftAsItWasWithOneLine) {
-    Install.WriteIndex("[Language]\r\nLanguagePath=Deutsch\r\n");
-    const std::string work = "[TAppStr]\r\nAppTitle=Lineal\r\n";
-    Install.Root.WriteBytes("Languages/Deutsch/TarselRuler.lng", work);
-    const std::string language = Install.Root.File("Languages/Deutsch/TarselRuler.lng");
-    fs::permissions(language, fs::perms::owner_write);
-    const TOrdinaryUser user;
-    ASSERT_TRUE(::chown(language.c_str(), user.Uid, user.Gid) == 0 || ::geteuid() != 0);
-    testing::internal::CaptureStderr();
-    const int exitCode = RunAsOrdinaryUser([&] {
-        SetupTranslator(Install.Program);
-        const bool readOnly = Translator->GetReadOnly();
-        FinalizeSLLangUtils();
-        return readOnly ? 0 : 1;
-    });
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(Install.Root.ReadBytes("Languages/Deutsch/TarselRuler.lng"), work);
-    EXPECT_TRUE(said.starts_with("The language file was not read: ")) << said;
-    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
