@@ -9,10 +9,13 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QTranslator>
+#include <QtMath>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -62,19 +65,24 @@ private:
         if (!wordTooWide && width() <= room.width() && height() <= room.height())
             return;
         QSize wanted = size();
-        if (ShowTextInView(*label) && height() > room.height())
-            wanted.rwidth() += TextView_->verticalScrollBar()->sizeHint().width();
+        if (ShowTextInView(*label)) {
+            if (height() > room.height())
+                wanted.rwidth() += TextView_->verticalScrollBar()->sizeHint().width();
+            else
+                wanted.rheight() += MissingTextHeight();
+        }
         setFixedSize(wanted.boundedTo(room));
         SizedHere_ = true;
     }
 
-    // Puts the text into a read-only plain-text view in the label's place, on the box's
+    // Puts the text into a read-only view of plain text in the label's place, on the box's
     // own background; false where the box is not built as expected.
     bool ShowTextInView(QLabel& label) {
         auto* grid = qobject_cast<QGridLayout*>(layout());
         if (!grid)
             return false;
-        auto* view = new QPlainTextEdit(label.text(), this);
+        auto* view = new QTextEdit(this);
+        view->setPlainText(label.text());
         view->setReadOnly(true);
         view->setFrameShape(QFrame::NoFrame);
         view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -88,11 +96,21 @@ private:
         view->setFocusPolicy(Qt::ClickFocus);
         delete grid->replaceWidget(&label, view);
         label.hide();
+        view->show(); // the box is showing already; the layout lays out shown widgets only
         TextView_ = view;
         return true;
     }
 
-    QPlainTextEdit* TextView_ = nullptr;
+    // How much taller the view must be to show its whole text at its width: Qt's box
+    // reckoned with its label, which breaks lines otherwise. Pixels.
+    int MissingTextHeight() {
+        layout()->activate(); // the view in the label's place, at the box's width
+        QTextDocument& text = *TextView_->document();
+        text.setTextWidth(TextView_->width());
+        return std::max(0, qCeil(text.size().height()) - TextView_->height());
+    }
+
+    QTextEdit* TextView_ = nullptr;
     bool SizedHere_ = false;
 };
 

@@ -117,13 +117,6 @@ struct TBoxTextCase {
     QString Text;
 };
 
-QString NumberedLines(int count) {
-    QStringList lines;
-    for (int line = 1; line <= count; ++line)
-        lines << QString("line %1").arg(line);
-    return lines.join('\n');
-}
-
 int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& match) {
     int count = 0;
     const QRect area = rect & image.rect();
@@ -161,18 +154,19 @@ TEST_P(SLVclfnBoxPlacement, BoxIsCentredOnThePrimaryMonitorWithItsButtonOnTheScr
             .save(QString(TARSEL_TEST_ARTIFACTS "/BoxPlacement") + GetParam().Name + ".png");
         xdo::Click(button.center());
     });
-    QTimer::singleShot(kPatience.count(), [] { // only when the click did not answer it
+    bool clickMissed = false;
+    const QObject testScope; // the timer goes with the test
+    QTimer::singleShot(kPatience.count(), &testScope, [&] {
         if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
+            clickMissed = modal->close();
     });
     TSLVclfn::ShowPrompt(GetParam().Text.toStdString());
     ASSERT_FALSE(frame.isEmpty()) << "no box";
     EXPECT_TRUE(area.contains(frame)) << "wholly on the screen";
     EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1) << frame.x() << "," << frame.y();
     EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1) << frame.x() << "," << frame.y();
-    EXPECT_TRUE(frame.contains(button)) << "the button is inside the box";
+    EXPECT_FALSE(clickMissed) << "the click on the button did not answer the box";
     EXPECT_GT(CountPixels(shot, button, IsDark), 10) << "the button shows its caption";
-    EXPECT_GT(CountPixels(shot, frame, IsDark), 200) << "the box shows its text";
     const QRect rightMargin(client.right() - 5, client.top(), 6, client.height());
     EXPECT_EQ(CountPixels(shot, rightMargin, IsDark), 0) << "the text is cut at the box's edge";
     EXPECT_GT(CountPixels(shot, frame, [](QColor c) { return c.lightness() > 160; }),
@@ -187,6 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
         TBoxTextCase{"WrappedNotice",
                      "The update service is closed for maintenance tonight. Please check "
                      "again tomorrow, or download the newest version from our web site now."},
-        TBoxTextCase{"ThousandLines", NumberedLines(999)},
+        TBoxTextCase{"ThousandLines", QString("a line\n").repeated(999)},
         TBoxTextCase{"LongWord", QString(999, 'W')}),
     [](const testing::TestParamInfo<TBoxTextCase>& info) { return info.param.Name; });
