@@ -11,10 +11,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 TCustomForm* TheMainForm = nullptr;
