@@ -267,6 +267,11 @@ TEST_P(TarselRulerWindows, AboutBoxOpensAboveTheInstrumentWithItsExactCaption) {
     ASSERT_NE(about, 0u) << "no About box";
     EXPECT_EQ(Title(about), "关于Tarsel桌面标尺");
     ExpectAboveAndVisible(about, "AboutAboveInstrument");
+    // The box with the frame a window manager put around it is in the middle of the screen.
+    const QRect frame = x.FrameGeometry(about);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1) << frame.x() << "," << frame.y();
+    EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1) << frame.x() << "," << frame.y();
     xdo::Key("Escape");
     ExpectClosed(about);
     Quit(onBody);
