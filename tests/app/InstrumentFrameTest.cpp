@@ -1,14 +1,18 @@
-// The main window's picture is the instrument's bounding box and its shape exactly the
-// pixels the picture covers; moving the instrument by whole pixels reuses both.
+// The main window's picture is the part of the instrument's bounding box that lies on the
+// window and its shape exactly the pixels the picture covers; moving the instrument by
+// whole pixels reuses both.
 
 #include "app/InstrumentFrame.h"
 #include "platform/widgets/VclGraphics.h"
 #include "rulers/ProtractorRuler.h"
 #include "rulers/RectangleRuler.h"
+#include "rulers/TriangleRuler.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -56,6 +60,8 @@ TEST(CoveredRegion, AnAntiAliasedCircleIsCoveredToItsFringe) {
 
 class InstrumentFrame : public testing::Test {
 protected:
+    // The window's client rectangle: large enough for every instrument below.
+    const QRect window{0, 0, 3000, 2000};
     TFont font;
     TInstrumentFrame frame;
 };
@@ -64,7 +70,7 @@ TEST_F(InstrumentFrame, PictureIsTheInstrumentsBoundingBoxAtItsWindowPlace) {
     TRectangleRuler ruler;
     ruler.OffsetX = 1000;
     ruler.OffsetY = 700;
-    const QRect changed = frame.Update(ruler, font);
+    const QRect changed = frame.Update(ruler, font, window);
     EXPECT_EQ(changed, frame.Bounds());
     // The strip (0, 0)-(500, 64) with a little room around it, not the desktop.
     EXPECT_TRUE(frame.Bounds().contains(QRect(1000, 700, 500, 64))) << frame.Bounds().x();
@@ -78,7 +84,7 @@ TEST_F(InstrumentFrame, PictureIsTheInstrumentsBoundingBoxAtItsWindowPlace) {
     // Inside the body the picture is opaque sky blue.
     const QPoint body = QPoint(1100, 732) - frame.Bounds().topLeft();
     EXPECT_EQ(frame.Picture().pixel(body), qRgb(0x87, 0xCE, 0xEB));
-    EXPECT_TRUE(frame.Shows(ruler));
+    EXPECT_TRUE(frame.Shows(ruler, window));
 }
 
 TEST_F(InstrumentFrame, AWholePixelMoveKeepsThePictureAndMovesTheShape) {
@@ -86,27 +92,27 @@ TEST_F(InstrumentFrame, AWholePixelMoveKeepsThePictureAndMovesTheShape) {
     ruler.Angle = 15;
     ruler.OffsetX = 300.5f; // a half pixel, as on a screen of odd width
     ruler.OffsetY = 200;
-    frame.Update(ruler, font);
+    frame.Update(ruler, font, window);
     const qint64 picture = frame.Picture().cacheKey();
     const QRegion shape = frame.Shape();
     const QRect bounds = frame.Bounds();
 
     ruler.OffsetX += 37;
     ruler.OffsetY -= 8;
-    EXPECT_FALSE(frame.Shows(ruler));
-    const QRect changed = frame.Update(ruler, font);
+    EXPECT_FALSE(frame.Shows(ruler, window));
+    const QRect changed = frame.Update(ruler, font, window);
     EXPECT_EQ(frame.Picture().cacheKey(), picture) << "not drawn again";
     EXPECT_EQ(frame.Shape(), shape.translated(37, -8));
     EXPECT_EQ(changed, bounds.translated(37, -8));
-    EXPECT_TRUE(frame.Shows(ruler));
+    EXPECT_TRUE(frame.Shows(ruler, window));
 
     // A turn, a new size or a move by a part of a pixel draws it anew.
     ruler.OffsetX += 0.25f;
-    frame.Update(ruler, font);
+    frame.Update(ruler, font, window);
     EXPECT_NE(frame.Picture().cacheKey(), picture);
     const qint64 moved = frame.Picture().cacheKey();
     ruler.Angle = 30;
-    frame.Update(ruler, font);
+    frame.Update(ruler, font, window);
     EXPECT_NE(frame.Picture().cacheKey(), moved);
 }
 
@@ -115,13 +121,80 @@ TEST_F(InstrumentFrame, AnotherInstrumentReplacesThePictureAndClearLeavesNoShape
     TProtractorRuler360 disc;
     straight.OffsetX = disc.OffsetX = 100;
     straight.OffsetY = disc.OffsetY = 100;
-    frame.Update(straight, font);
-    frame.Update(disc, font);
-    EXPECT_FALSE(frame.Shows(straight));
+    frame.Update(straight, font, window);
+    frame.Update(disc, font, window);
+    EXPECT_FALSE(frame.Shows(straight, window));
     EXPECT_TRUE(frame.Shape().contains(QPoint(350, 500))) << "the disc's bottom, below the strip";
     frame.Clear();
     EXPECT_TRUE(frame.Shape().isEmpty());
-    EXPECT_FALSE(frame.Shows(disc));
+    EXPECT_FALSE(frame.Shows(disc, window));
+}
+
+// Only the part of the instrument that lies on the window is drawn, each pixel as in a
+// picture of the whole instrument, also after a whole-pixel move that brings another part
+// onto the window; an instrument far larger than the window costs the window's pixels.
+// Lines cut at the window's edge are anti-aliased a few units apart, which no eye sees;
+// an instrument wholly on the window is drawn exactly as before.
+TEST_F(InstrumentFrame, OnlyThePartOnTheWindowIsDrawnAsInTheWholePicture) {
+    const QRect small(0, 0, 800, 600);
+    const QRect everywhere(-2000, -2000, 6000, 6000);
+    TTriangleRuler square;
+    TProtractorRuler360 disc;
+    struct TPlace {
+        const char* Where;
+        float X, Y, Angle;
+    };
+    // In this order: the second, fifth and sixth are whole-pixel moves of the one before.
+    const TPlace places[] = {{"across the left edge", -150, 100, 0},
+                             {"further across it", -250, 100, 0},
+                             {"across the bottom-right corner", 650.5f, 520, 15},
+                             {"wholly inside", 100, 50, 0},
+                             {"right of the window", 900, 50, 0},
+                             {"back inside", 120, 40, 0},
+                             {"across the top edge", 200, -120.25f, 200}};
+    const auto apart = [](QRgb a, QRgb b) {
+        return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                         std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+    };
+    for (TBaseRuler* ruler : {static_cast<TBaseRuler*>(&square), static_cast<TBaseRuler*>(&disc)}) {
+        TInstrumentFrame cut;
+        for (const TPlace& place : places) {
+            SCOPED_TRACE(std::string(ruler->ClassInfo().Name()) + " " + place.Where);
+            ruler->OffsetX = place.X;
+            ruler->OffsetY = place.Y;
+            ruler->Angle = place.Angle;
+            TInstrumentFrame whole;
+            whole.Update(*ruler, font, everywhere);
+            cut.Update(*ruler, font, small);
+            EXPECT_TRUE(cut.Shape().subtracted(small).isEmpty());
+            if ((whole.Shape() & small).isEmpty()) {
+                EXPECT_TRUE(cut.Shape().isEmpty());
+                continue;
+            }
+            const int tolerance = small.contains(whole.Bounds()) ? 0 : 8;
+            int differ = 0;
+            for (int y = small.top(); y <= small.bottom(); ++y)
+                for (int x = small.left(); x <= small.right(); ++x) {
+                    const QPoint at(x, y);
+                    const QRgb want = whole.Bounds().contains(at)
+                                          ? whole.Picture().pixel(at - whole.Bounds().topLeft())
+                                          : 0;
+                    const QRgb got = cut.Bounds().contains(at)
+                                         ? cut.Picture().pixel(at - cut.Bounds().topLeft())
+                                         : 0;
+                    differ += apart(want, got) > tolerance;
+                }
+            EXPECT_EQ(differ, 0);
+        }
+    }
+
+    TTriangleRuler huge;
+    huge.Width = huge.Height = 40000;
+    huge.OffsetX = huge.OffsetY = 50;
+    frame.Update(huge, font, small);
+    EXPECT_EQ(frame.Bounds(), small.adjusted(48, 48, 0, 0));
+    EXPECT_TRUE(frame.Shape().contains(QPoint(60, 300))) << "the band along the left leg";
+    EXPECT_FALSE(frame.Shape().contains(QPoint(400, 300))) << "the open middle";
 }
 
 // The pointer that snapping holds on an edge stands 2 px outside the outline. A press there
@@ -136,7 +209,7 @@ TEST_F(InstrumentFrame, ThePointerHeldOnAnEdgeIsOutsideTheShape) {
                 ruler->Angle = angle;
                 ruler->OffsetX = 600 + fraction;
                 ruler->OffsetY = 500 + fraction;
-                frame.Update(*ruler, font);
+                frame.Update(*ruler, font, window);
                 // Pointers above the top edge (for the disc, around its circle), snapped
                 // and rounded to a pixel as the move bridge does, halves to even.
                 for (float along = 0; along <= ruler->Width; along += 11) {
