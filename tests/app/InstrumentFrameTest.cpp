@@ -130,71 +130,49 @@ TEST_F(InstrumentFrame, AnotherInstrumentReplacesThePictureAndClearLeavesNoShape
     EXPECT_FALSE(frame.Shows(disc, window));
 }
 
+// The largest difference of two pixels in any channel, alpha included.
+int Apart(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+}
+
 // Only the part of the instrument that lies on the window is drawn, each pixel as in a
 // picture of the whole instrument, also after a whole-pixel move that brings another part
-// onto the window; an instrument far larger than the window costs the window's pixels.
-// Lines cut at the window's edge are anti-aliased a few units apart, which no eye sees;
-// an instrument wholly on the window is drawn exactly as before.
+// onto the window. An instrument wholly on the window is drawn exactly as before.
 TEST_F(InstrumentFrame, OnlyThePartOnTheWindowIsDrawnAsInTheWholePicture) {
     const QRect small(0, 0, 800, 600);
-    const QRect everywhere(-2000, -2000, 6000, 6000);
     TTriangleRuler square;
     TProtractorRuler360 disc;
-    struct TPlace {
-        const char* Where;
-        float X, Y, Angle;
-    };
-    // In this order: the second, fifth and sixth are whole-pixel moves of the one before.
-    const TPlace places[] = {{"across the left edge", -150, 100, 0},
-                             {"further across it", -250, 100, 0},
-                             {"across the bottom-right corner", 650.5f, 520, 15},
-                             {"wholly inside", 100, 50, 0},
-                             {"right of the window", 900, 50, 0},
-                             {"back inside", 120, 40, 0},
-                             {"across the top edge", 200, -120.25f, 200}};
-    const auto apart = [](QRgb a, QRgb b) {
-        return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                         std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
-    };
+    // X, Y, Angle; the second, fifth and sixth are whole-pixel moves of the one before.
+    const float places[][3] = {{-150, 100, 0}, {-250, 100, 0}, {650.5f, 520, 15},   {100, 50, 0},
+                               {900, 50, 0},   {120, 40, 0},   {200, -120.25f, 200}};
     for (TBaseRuler* ruler : {static_cast<TBaseRuler*>(&square), static_cast<TBaseRuler*>(&disc)}) {
         TInstrumentFrame cut;
-        for (const TPlace& place : places) {
-            SCOPED_TRACE(std::string(ruler->ClassInfo().Name()) + " " + place.Where);
-            ruler->OffsetX = place.X;
-            ruler->OffsetY = place.Y;
-            ruler->Angle = place.Angle;
+        for (const auto& place : places) {
+            SCOPED_TRACE(testing::Message()
+                         << ruler->ClassInfo().Name() << " at " << place[0] << ", " << place[1]);
+            ruler->OffsetX = place[0];
+            ruler->OffsetY = place[1];
+            ruler->Angle = place[2];
             TInstrumentFrame whole;
-            whole.Update(*ruler, font, everywhere);
+            whole.Update(*ruler, font, small.adjusted(-2000, -2000, 2000, 2000));
             cut.Update(*ruler, font, small);
+            const QRect shown = whole.Bounds() & small;
+            EXPECT_TRUE(shown.isEmpty() ? cut.Shape().isEmpty() : cut.Bounds() == shown);
             EXPECT_TRUE(cut.Shape().subtracted(small).isEmpty());
-            if ((whole.Shape() & small).isEmpty()) {
-                EXPECT_TRUE(cut.Shape().isEmpty());
-                continue;
-            }
+            // Lines cut at the window's edge are anti-aliased a few units apart, which no
+            // eye sees.
             const int tolerance = small.contains(whole.Bounds()) ? 0 : 8;
             int differ = 0;
-            for (int y = small.top(); y <= small.bottom(); ++y)
-                for (int x = small.left(); x <= small.right(); ++x) {
-                    const QPoint at(x, y);
-                    const QRgb want = whole.Bounds().contains(at)
-                                          ? whole.Picture().pixel(at - whole.Bounds().topLeft())
-                                          : 0;
-                    const QRgb got = cut.Bounds().contains(at)
-                                         ? cut.Picture().pixel(at - cut.Bounds().topLeft())
-                                         : 0;
-                    differ += apart(want, got) > tolerance;
-                }
+            for (int y = shown.top(); y <= shown.bottom(); ++y)
+                for (int x = shown.left(); x <= shown.right(); ++x)
+                    differ +=
+                        Apart(cut.Picture().pixel(QPoint(x, y) - cut.Bounds().topLeft()),
+                              whole.Picture().pixel(QPoint(x, y) - whole.Bounds().topLeft())) >
+                        tolerance;
             EXPECT_EQ(differ, 0);
         }
     }
-
-    TTriangleRuler huge;
-    huge.Width = huge.Height = 40000;
-    huge.OffsetX = huge.OffsetY = 50;
-    frame.Update(huge, font, small);
-    EXPECT_EQ(frame.Bounds(), small.adjusted(48, 48, 0, 0));
-    EXPECT_TRUE(frame.Shape().contains(QPoint(60, 300))) << "the band along the left leg";
-    EXPECT_FALSE(frame.Shape().contains(QPoint(400, 300))) << "the open middle";
 }
 
 // The pointer that snapping holds on an edge stands 2 px outside the outline. A press there
