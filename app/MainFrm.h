@@ -116,12 +116,14 @@ private:
     void CreateMenu();
     void BindMouseHook();
 
-    // The bounds rule of every paint: the window covers the virtual desktop, unless it
-    // covers exactly the primary monitor already.
-    void KeepOverDesktop();
+    // The bounds rule of every change shown: the window covers the virtual desktop,
+    // unless it covers exactly the primary monitor already. Never called inside a paint.
+    // Both return whether the window's bounds changed.
+    bool KeepOverDesktop();
     // After any change of the monitors the window covers the virtual desktop as it is
-    // now, also when it covered exactly the primary monitor before.
-    void CoverDesktop();
+    // now, also when it covered exactly the primary monitor before. The instruments keep
+    // their place on the screen when the window's origin moves.
+    bool CoverDesktop();
     // The one way the window follows the current instrument, taken by every change (a
     // drag step, a key, a command, loading): the instrument's picture and the window's
     // shape are made first, then the pixels of the picture are painted, at once when
@@ -137,6 +139,9 @@ private:
     void acMouseSnapExecute(TComponent* Sender);
 
     TInstrumentFrame FFrame;
+    // Where the window's client frame starts on the desktop, once it covers it.
+    QPoint FDesktopOrigin;
+    bool FCoversDesktop = false;
     THintWindow FHint;
     std::uint8_t FAlphaBlendValue = 200; // the layout's value; creation sets the saved one
     bool FUpdateCheckAfterStroke = false;
