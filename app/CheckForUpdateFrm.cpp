@@ -72,6 +72,8 @@ void TCheckForUpdateForm::Execute(const std::string& Title, const std::string& U
     form->Release = Release;
     form->Build = Build;
     form->Silent = Silent;
+    // Window switchers name the window by the program, as they name the main window.
+    form->SetWindowName(Title);
     // From here on the window frees itself when it closes (FormClose).
     if (Silent) {
         // Shown, so the check starts from its show event, but never on the screen.
