@@ -1,5 +1,6 @@
 // A window's title as another X client reads it: the window system gets no more of a
-// caption than it accepts, while the program keeps the whole text.
+// caption than it accepts, while the program keeps the whole text. Waiting for a window to
+// be drawn ends with the program.
 #include "platform/widgets/VclForm.h"
 #include "platform/widgets/WindowTitle.h"
 
