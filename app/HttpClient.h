@@ -11,8 +11,8 @@
 #include <string>
 
 // What the request sends, how long it may take and how much it may receive. The defaults
-// keep a dead, slow or hostile server from freezing the (single-threaded) program for long
-// or filling its memory: TotalTimeout bounds the whole request, connecting included.
+// keep a dead, slow or hostile server from holding the update check's panel up for long or
+// filling the program's memory: TotalTimeout bounds the whole request, connecting included.
 struct THttpClientSettings {
     static constexpr std::size_t DefaultMaxBodyBytes = 64 * 1024;
 
