@@ -422,30 +422,13 @@ void TMainForm::MouseHookLButtonUp(TMouseHook*, TMouseButton Button, TShiftState
         if (TBaseRuler* ruler = CurrentRuler())
             ruler->HookLButtonUp(Button, Shift, x, y);
     });
-    ResumeUpdateCheckAfterStroke();
 }
 
 // --- Update check ---
 
 void TMainForm::tmrCheckUpdateTimer(TComponent*) {
     tmrCheckUpdate->SetEnabled(false);
-    // The check's request blocks the GUI thread, which is also the one that reads the
-    // mouse of a held stroke: a check that falls due during one waits for its release.
-    if (MouseHook().StrokeHeld()) {
-        FUpdateCheckAfterStroke = true;
-        return;
-    }
     CheckForUpdate(true);
-}
-
-void TMainForm::ResumeUpdateCheckAfterStroke() {
-    if (!FUpdateCheckAfterStroke)
-        return;
-    FUpdateCheckAfterStroke = false;
-    // From the event loop: the release is still being reported, and the hook gives the
-    // mouse back only after it. Should another stroke be held by then, it waits again.
-    tmrCheckUpdate->SetInterval(kUpdateCheckAfterStrokeDelayMs);
-    tmrCheckUpdate->SetEnabled(true);
 }
 
 void TMainForm::CheckForUpdate(bool Silent) {
@@ -493,13 +476,11 @@ void TMainForm::alMainUpdate(TAction*, bool&) {
 void TMainForm::acMouseSnapExecute(TComponent*) {
     AppInfo().MouseSnap = !AppInfo().MouseSnap;
     MouseHook().SetActive(AppInfo().MouseSnap);
-    ResumeUpdateCheckAfterStroke(); // a watch that ends gives its held stroke up
 }
 
 void TMainForm::acHelpUpdateExecute(TComponent*) {
     // A check asked for now makes the pending automatic one unnecessary.
     tmrCheckUpdate->SetEnabled(false);
-    FUpdateCheckAfterStroke = false;
     CheckForUpdate(false);
 }
 

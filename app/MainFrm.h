@@ -27,8 +27,6 @@ class TMainForm : public TBaseForm, public TRulerHost {
 public:
     // The automatic update check runs once, this long after start.
     static constexpr int kAutoCheckUpdateDelayMs = 600000;
-    // An automatic check held back by a held stroke runs this long after its release.
-    static constexpr int kUpdateCheckAfterStrokeDelayMs = 1;
 
     explicit TMainForm(TComponent* owner);
     ~TMainForm() override;
@@ -84,8 +82,6 @@ public:
     // --- Update check ---
     void tmrCheckUpdateTimer(TComponent* Sender);
     void CheckForUpdate(bool Silent);
-    // Whether the automatic check fell due during a held stroke and waits for its end.
-    bool UpdateCheckWaitsForStroke() const { return FUpdateCheckAfterStroke; }
 
     // --- Commands ---
     void SelectRulerType(const TClassInfo& rulerClass);
@@ -131,8 +127,6 @@ private:
     // work with a shape older than its picture.
     void ShowCurrentInstrument(bool paintNow);
     void OpenDocument(const std::string& fileOrUrl);
-    // Runs the automatic update check that waited for a held stroke, once none is held.
-    void ResumeUpdateCheckAfterStroke();
 
     void acHelpAboutExecute(TComponent* Sender);
     void acHelpUpdateExecute(TComponent* Sender);
@@ -144,5 +138,4 @@ private:
     bool FCoversDesktop = false;
     THintWindow FHint;
     std::uint8_t FAlphaBlendValue = 200; // the layout's value; creation sets the saved one
-    bool FUpdateCheckAfterStroke = false;
 };

@@ -26,23 +26,27 @@ platform::TWindowFrame FrameAround(QWidget& window) {
     return platform::FrameOfWindow(window.winId(), kFrameAnswerBoundMs);
 }
 
-// Quits its loop once the window is exposed on the screen.
+// Quits its loop once the window is exposed on the screen, and says so.
 class TExposeWaiter : public QObject {
 public:
     TExposeWaiter(QWindow& window, QEventLoop& loop) : Loop_(loop) {
         window.installEventFilter(this);
     }
+    bool Exposed() const { return Exposed_; }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         // The expose event is handled (the window painted) before the loop sees the quit.
-        if (event->type() == QEvent::Expose)
+        if (event->type() == QEvent::Expose) {
+            Exposed_ = true;
             Loop_.quit();
+        }
         return false;
     }
 
 private:
     QEventLoop& Loop_;
+    bool Exposed_ = false;
 };
 } // namespace
 
@@ -345,8 +349,16 @@ bool TCustomForm::WaitUntilDrawn(int boundMs) {
     while (!window->isExposed() && !deadline.hasExpired()) {
         QEventLoop loop;
         const TExposeWaiter waiter(*window, loop);
-        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        bool bound = false;
+        QTimer::singleShot(deadline.remainingTime(), &loop, [&] {
+            bound = true;
+            loop.quit();
+        });
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // Neither: the application is ending its event loops, which from now on return
+        // at once. Nothing will be drawn any more.
+        if (!waiter.Exposed() && !bound)
+            return false;
     }
     if (!window->isExposed())
         return false;

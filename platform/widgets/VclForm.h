@@ -71,6 +71,7 @@ public:
     // or after boundMs; false on the bound. A window manager maps and exposes a window
     // some time after it is shown, so a program about to block its event loop waits for
     // this, or the window stands on the screen undrawn. Input stays queued meanwhile.
+    // False at once when the application ends its event loops (it is quitting).
     bool WaitUntilDrawn(int boundMs);
     bool Modal() const { return ModalLoop_ != nullptr; }
     // A non-zero result ends a modal loop.

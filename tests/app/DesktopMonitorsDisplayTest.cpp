@@ -223,8 +223,7 @@ TEST_P(DesktopMonitors, WaitingPanelIsOnTheScreenAndTheAnswerOpensOnThePrimaryMo
         xdo::Key(key);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !service.Requests().empty(); })) << "no request";
 
-    // The program blocks in the request now: what the screen shows is what it drew
-    // before it.
+    // The request is out, and the service holds it: the panel stands on the screen.
     const QRect panel(kPrimary.center() - QPoint(kPanel.width() / 2, kPanel.height() / 2), kPanel);
     const QImage waiting = desktop->Screen();
     waiting.copy(panel.adjusted(-20, -20, 20, 20)).save(Artifact("WaitingPanel" + Suffix()));
