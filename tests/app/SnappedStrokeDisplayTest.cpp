@@ -148,6 +148,13 @@ protected:
 
     bool Floating() { return device.Attachment() == 0; }
 
+    // Brings the pointer a pixel off the top edge's point 'onEdge' and waits for the program
+    // to pull it there, which also shows that it reads the mouse.
+    bool RestOnEdge(QPoint onEdge) {
+        input.MoveTo(onEdge + QPoint(0, 1));
+        return ProcessEventsUntil([&] { return input.PointerPosition() == onEdge; });
+    }
+
     // Brings the pointer to 'at' and presses the device's left button there; with
     // 'held', waits until the program has taken the device (a hand's first move comes
     // milliseconds after its press; the program takes it well within one). The program
@@ -510,6 +517,103 @@ TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {
     device.Sync();
     EXPECT_TRUE(recorder->WaitUntil(
         [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
+}
+
+// A click that the program reads in one go with its release: a touchpad's tap sends the
+// two back to back, and a program that was stopped reads all it missed at once. The click
+// is over before the program could take the mouse, so the mouse stays free; moves made
+// while the program was stopped are not played back; the next stroke is held and snapped.
+TEST_F(SnappedStroke, AClickReadWithItsReleaseHoldsNothingAndTheNextStrokeIsSnapped) {
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "a click while the program is stopped" : "a tap");
+        const TInstrument ruler = StraightRuler(0);
+        Start(ruler);
+        const QPoint edge = ruler.Screen({100, -kSnapGap});
+        ASSERT_TRUE(RestOnEdge(edge));
+        const auto pid = static_cast<pid_t>(sandbox.Pid());
+        size_t seen = 0;
+        if (stopped) {
+            ::kill(pid, SIGSTOP);
+            // Along the edge and clicking on it, then away from it.
+            for (int move = 0; move < 5; ++move)
+                device.MoveBy(3, 1);
+            device.Press(1);
+            device.Release(1);
+            device.MoveBy(2, -20);
+            for (int move = 0; move < 5; ++move)
+                device.MoveBy(3, -3);
+            device.Sync();
+            const QPoint left = device.PointerPosition();
+            ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
+                return !records.empty() && records.back().At == left;
+            }));
+            seen = recorder->Count();
+            std::this_thread::sleep_for(1s); // the hand rests before the program runs again
+            ::kill(pid, SIGCONT);
+        } else {
+            device.Press(1);
+            device.Release(1);
+            device.Sync();
+        }
+        // Pulled back onto the edge: the program has read the click.
+        ASSERT_TRUE(RestOnEdge(edge));
+        EXPECT_FALSE(Floating()) << "the click left the mouse held";
+        const std::vector<TPointerRecord> records = recorder->Records();
+        for (size_t i = seen; stopped && i < records.size(); ++i)
+            EXPECT_TRUE(records[i].At == edge + QPoint(0, 1) || records[i].At == edge)
+                << "an old move played back at (" << records[i].At.x() << ", " << records[i].At.y()
+                << ")";
+
+        recorder->Clear();
+        const QPoint pressed = PressAt(edge);
+        // Drifting away from the edge, which holds the stroke to it.
+        const TStrokeRecord stroke =
+            DeviceStroke(StraightPath(ruler, {100, -kSnapGap}, {0.97, -0.24}, 6, 30));
+        ExpectOnSnapLine(ruler, stroke, pressed);
+        sandbox.Terminate();
+        sandbox.WaitForExit();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// Another program warps the pointer off the edge (xdotool mousemove, XWarpPointer): the
+// mouse's next moves go on from there, whether they come at once or one by one.
+TEST_F(SnappedStroke, MovesAfterAnotherProgramsWarpGoOnFromWhereItPutThePointer) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    const QPoint edge = ruler.Screen({100, -kSnapGap});
+    const QPoint warped = ruler.Screen({50, kRulerHeight + 100});
+    const QPoint step(4, -2);
+    for (const auto pause : {0ms, 20ms}) {
+        SCOPED_TRACE(testing::Message() << pause.count() << " ms between the moves");
+        ASSERT_TRUE(RestOnEdge(edge));
+        ASSERT_TRUE(
+            xdo::Run({"mousemove", QString::number(warped.x()), QString::number(warped.y())}));
+        ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
+            return !records.empty() && records.back().At == warped;
+        }));
+        const size_t seen = recorder->Count();
+        for (int move = 0; move < 5; ++move) {
+            device.MoveBy(step.x(), step.y());
+            std::this_thread::sleep_for(pause);
+        }
+        device.Sync();
+        // The program has dealt with the moves once it pulls the pointer back to the edge;
+        // until then the window below sees the pointer only on the mouse's way from the warp.
+        ASSERT_TRUE(RestOnEdge(edge));
+        ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
+            return records.size() > seen && records.back().At == edge;
+        }));
+        const std::vector<TPointerRecord> records = recorder->Records();
+        std::vector<QPoint> way;
+        for (size_t i = seen; i < records.size() && records[i].At != edge + QPoint(0, 1); ++i)
+            way.push_back(records[i].At);
+        EXPECT_EQ(way.size(), 5u);
+        for (size_t i = 0; i < way.size(); ++i)
+            EXPECT_EQ(way[i], warped + static_cast<int>(i + 1) * step)
+                << "move " << i + 1 << " at (" << way[i].x() << ", " << way[i].y() << ")";
+    }
 }
 
 } // namespace
