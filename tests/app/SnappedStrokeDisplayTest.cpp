@@ -519,100 +519,75 @@ TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {
         [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
 }
 
-// A click that the program reads in one go with its release: a touchpad's tap sends the
-// two back to back, and a program that was stopped reads all it missed at once. The click
-// is over before the program could take the mouse, so the mouse stays free; moves made
-// while the program was stopped are not played back; the next stroke is held and snapped.
+// A click read together with its release (a touchpad's tap, a click while the program was
+// stopped) holds nothing, moves made meanwhile are not played back, and the next stroke is
+// held and snapped.
 TEST_F(SnappedStroke, AClickReadWithItsReleaseHoldsNothingAndTheNextStrokeIsSnapped) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    const QPoint edge = ruler.Screen({100, -kSnapGap});
     for (const bool stopped : {false, true}) {
         SCOPED_TRACE(stopped ? "a click while the program is stopped" : "a tap");
-        const TInstrument ruler = StraightRuler(0);
-        Start(ruler);
-        const QPoint edge = ruler.Screen({100, -kSnapGap});
         ASSERT_TRUE(RestOnEdge(edge));
         const auto pid = static_cast<pid_t>(sandbox.Pid());
-        size_t seen = 0;
-        if (stopped) {
+        if (stopped)
             ::kill(pid, SIGSTOP);
-            // Along the edge and clicking on it, then away from it.
-            for (int move = 0; move < 5; ++move)
-                device.MoveBy(3, 1);
-            device.Press(1);
-            device.Release(1);
-            device.MoveBy(2, -20);
-            for (int move = 0; move < 5; ++move)
-                device.MoveBy(3, -3);
-            device.Sync();
-            const QPoint left = device.PointerPosition();
+        for (int move = 0; stopped && move < 5; ++move)
+            device.MoveBy(3, 1); // along the edge
+        device.Press(1);
+        device.Release(1);
+        if (stopped) {
+            device.MoveBy(2, -30); // and away
             ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
-                return !records.empty() && records.back().At == left;
+                return !records.empty() && records.back().At == device.PointerPosition();
             }));
-            seen = recorder->Count();
-            std::this_thread::sleep_for(1s); // the hand rests before the program runs again
+            std::this_thread::sleep_for(1s);
+            recorder->Clear();
             ::kill(pid, SIGCONT);
-        } else {
-            device.Press(1);
-            device.Release(1);
-            device.Sync();
         }
-        // Pulled back onto the edge: the program has read the click.
-        ASSERT_TRUE(RestOnEdge(edge));
+        device.Sync();
+        ASSERT_TRUE(RestOnEdge(edge)); // the program has read the click
         EXPECT_FALSE(Floating()) << "the click left the mouse held";
-        const std::vector<TPointerRecord> records = recorder->Records();
-        for (size_t i = seen; stopped && i < records.size(); ++i)
-            EXPECT_TRUE(records[i].At == edge + QPoint(0, 1) || records[i].At == edge)
-                << "an old move played back at (" << records[i].At.x() << ", " << records[i].At.y()
-                << ")";
-
+        for (const TPointerRecord& record : recorder->Records())
+            EXPECT_TRUE(record.At == edge || record.At == edge + QPoint(0, 1))
+                << "played back at (" << record.At.x() << ", " << record.At.y() << ")";
         recorder->Clear();
         const QPoint pressed = PressAt(edge);
         // Drifting away from the edge, which holds the stroke to it.
-        const TStrokeRecord stroke =
-            DeviceStroke(StraightPath(ruler, {100, -kSnapGap}, {0.97, -0.24}, 6, 30));
-        ExpectOnSnapLine(ruler, stroke, pressed);
-        sandbox.Terminate();
-        sandbox.WaitForExit();
-        if (HasFatalFailure())
-            return;
+        ExpectOnSnapLine(ruler,
+                         DeviceStroke(StraightPath(ruler, {100, -kSnapGap}, {0.97, -0.24}, 6, 30)),
+                         pressed);
     }
 }
 
-// Another program warps the pointer off the edge (xdotool mousemove, XWarpPointer): the
-// mouse's next moves go on from there, whether they come at once or one by one.
+// Another program warps the pointer off the edge (xdotool mousemove): the mouse's next moves
+// go on from there, whether they come at once or one by one.
 TEST_F(SnappedStroke, MovesAfterAnotherProgramsWarpGoOnFromWhereItPutThePointer) {
     const TInstrument ruler = StraightRuler(0);
     Start(ruler);
     const QPoint edge = ruler.Screen({100, -kSnapGap});
     const QPoint warped = ruler.Screen({50, kRulerHeight + 100});
-    const QPoint step(4, -2);
     for (const auto pause : {0ms, 20ms}) {
-        SCOPED_TRACE(testing::Message() << pause.count() << " ms between the moves");
         ASSERT_TRUE(RestOnEdge(edge));
         ASSERT_TRUE(
             xdo::Run({"mousemove", QString::number(warped.x()), QString::number(warped.y())}));
         ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
             return !records.empty() && records.back().At == warped;
         }));
-        const size_t seen = recorder->Count();
-        for (int move = 0; move < 5; ++move) {
-            device.MoveBy(step.x(), step.y());
-            std::this_thread::sleep_for(pause);
-        }
+        recorder->Clear();
+        for (int move = 0; move < 5; ++move, std::this_thread::sleep_for(pause))
+            device.MoveBy(4, -2);
         device.Sync();
-        // The program has dealt with the moves once it pulls the pointer back to the edge;
-        // until then the window below sees the pointer only on the mouse's way from the warp.
-        ASSERT_TRUE(RestOnEdge(edge));
+        ASSERT_TRUE(RestOnEdge(edge)); // the program has dealt with the moves
         ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
-            return records.size() > seen && records.back().At == edge;
+            return !records.empty() && records.back().At == edge;
         }));
         const std::vector<TPointerRecord> records = recorder->Records();
-        std::vector<QPoint> way;
-        for (size_t i = seen; i < records.size() && records[i].At != edge + QPoint(0, 1); ++i)
-            way.push_back(records[i].At);
-        EXPECT_EQ(way.size(), 5u);
-        for (size_t i = 0; i < way.size(); ++i)
-            EXPECT_EQ(way[i], warped + static_cast<int>(i + 1) * step)
-                << "move " << i + 1 << " at (" << way[i].x() << ", " << way[i].y() << ")";
+        const auto back = std::find_if(records.begin(), records.end(), [&](const auto& record) {
+            return record.At == edge + QPoint(0, 1);
+        });
+        ASSERT_EQ(back - records.begin(), 5) << pause.count() << " ms: a move on the edge";
+        EXPECT_EQ((back - 1)->At, warped + QPoint(20, -10)) << pause.count() << " ms apart";
     }
 }
 

@@ -146,23 +146,18 @@ TEST_F(MouseHookDisplayTest, OnlyTheLeftButtonReachesTheHandlers) {
     EXPECT_EQ(ButtonReports(), expected);
 }
 
-// XTest input (xdotool, remote desktops) sends the moves right behind a press, and the
-// server may have made them all before the press is read: here the hook reads only once
-// they are made. The press is reported where the moves before it left the pointer.
+// XTest input sends its moves right behind a press: here the server has made them all before
+// the hook reads the press, which is reported where the moves before it left the pointer.
 TEST_F(MouseHookDisplayTest, AnXTestPressIsReportedWhereItWasMadeNotWhereTheMovesAfterItWent) {
     Record(MouseHook());
     MouseHook().SetActive(true);
     input.MoveTo({300, 200});
     ASSERT_TRUE(Reported({TReportKind::Move, {300, 200}}));
-
-    input.Press(TFakeInput::kLeft);
+    input.Press(TFakeInput::kLeft); // the hook reads only in the event loop, below
     input.MoveTo({340, 230});
-    input.MoveTo({380, 260});
     input.Release(TFakeInput::kLeft);
-    ASSERT_TRUE(Reported({TReportKind::LeftUp, {380, 260}})) << testing::PrintToString(reports);
-    const std::vector<TReport> expected{{TReportKind::LeftDown, {300, 200}},
-                                        {TReportKind::LeftUp, {380, 260}}};
-    EXPECT_EQ(ButtonReports(), expected);
+    ASSERT_TRUE(Reported({TReportKind::LeftUp, {340, 230}}));
+    EXPECT_EQ(ButtonReports().front(), (TReport{TReportKind::LeftDown, {300, 200}}));
 }
 
 TEST_F(MouseHookDisplayTest, LeftHandedMouseReportsItsLogicalLeftButton) {
