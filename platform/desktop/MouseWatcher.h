@@ -34,8 +34,6 @@ using TMouseWatchHoldQuery = std::function<bool()>;
 class MouseWatcher {
 public:
     virtual ~MouseWatcher() = default;
-    // Whether a stroke is held right now, from its press until its release.
-    virtual bool HoldsStroke() const { return false; }
 };
 
 // Starts watching, or returns null when this desktop offers no way to do so; the

@@ -9,8 +9,8 @@
 //     touchpads the position we follow ourselves (the last one plus the move's delta,
 //     acceleration included), for other devices (tablets, XTest input of other programs)
 //     the server's, asked at once;
-//   - a changed position warps the pointer: to the point from a followed position, by
-//     the change from an asked one, so that motion the server applies in between is kept.
+//   - a changed position warps the pointer by the change, so that motion the server
+//     applies in between (moves not read yet, other programs' input) is kept.
 // A held stroke (the handler asks for it right after a left press) goes further (the
 // grab path): the mouse that pressed is grabbed as a device of its own. For the grab's
 // duration the server takes it off the core pointer and its events reach only us, and we
@@ -32,9 +32,11 @@
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <span>
 #include <utility>
 #include <vector>
 
+#include "platform/desktop/InputAge_x11.h"
 #include "platform/desktop/MouseWatcher.h"
 #include "platform/desktop/PointerDevices_x11.h"
 #include "platform/desktop/X11Display.h"
@@ -76,6 +78,7 @@ struct TInputEvent {
     unsigned int detail = 0; // raw events: the physical button
     int flags = 0;
     unsigned long serial = 0;
+    Time time = 0;         // when the server made it, its milliseconds
     bool moved = false;    // a raw motion along x or y
     double dx = 0, dy = 0; // its deltas after the server's acceleration, for relative devices
     std::vector<std::pair<int, int>> hierarchy; // device and change flags
@@ -90,6 +93,7 @@ TInputEvent CopyEvent(const XGenericEventCookie& cookie) {
     case XI_RawButtonPress:
     case XI_RawButtonRelease: {
         const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
+        input.time = raw->time;
         input.device = raw->deviceid;
         input.source = raw->sourceid;
         input.detail = static_cast<unsigned int>(raw->detail);
@@ -109,6 +113,7 @@ TInputEvent CopyEvent(const XGenericEventCookie& cookie) {
     case XI_ButtonPress:
     case XI_ButtonRelease: {
         const auto* event = static_cast<const XIDeviceEvent*>(cookie.data);
+        input.time = event->time;
         input.device = event->deviceid;
         input.source = event->sourceid;
         input.detail = static_cast<unsigned int>(event->detail);
@@ -142,7 +147,7 @@ int CorePointerId(Display* display) {
     return id;
 }
 
-// How a reported position was found, which decides how a change to it is applied.
+// How a reported position was found: a followed one may miss other programs' warps.
 enum class TPositionSource { Followed, Asked };
 
 class X11MouseWatcher final : public MouseWatcher {
@@ -152,7 +157,7 @@ public:
         : FDisplay(std::move(display)), FXInputOpcode(xinputOpcode),
           FRoot(DefaultRootWindow(FDisplay.get())), FHandler(std::move(handler)),
           FHoldStroke(std::move(holdStroke)), FDevices(FDisplay.get()), FXTest(FDisplay.get()),
-          FCanDrive(TXTestPointer::IsAvailable(FDisplay.get())) {
+          FCanDrive(TXTestPointer::IsAvailable(FDisplay.get())), FInputAge(FDisplay.get()) {
         Display* connection = FDisplay.get();
         FScreenWidth = DisplayWidth(connection, DefaultScreen(connection));
         FScreenHeight = DisplayHeight(connection, DefaultScreen(connection));
@@ -175,8 +180,6 @@ public:
         if (FReading)
             FNotifier.release()->deleteLater();
     }
-
-    bool HoldsStroke() const override { return FStroke.Grab != nullptr; }
 
     // The program put the pointer on p itself (the server has it there). During a held
     // stroke the next move of the mouse goes on from there, not from where the mouse
@@ -250,6 +253,7 @@ private:
                     return;
                 continue;
             }
+            FInputAge.BatchRead();
             int askedMoves = 0;
             for (size_t i = 0; i < events.size(); ++i) {
                 ++askedMoves;
@@ -257,11 +261,12 @@ private:
                 if (!last && IsAskedMoveBefore(events[i], events[i + 1]))
                     continue;
                 FAskedMovesInRun = std::exchange(askedMoves, 0);
-                FLastOfBatch = last;
-                FNextInBatch = last ? nullptr : &events[i + 1];
+                FRunMadeAt = events[i + 1 - FAskedMovesInRun].time;
+                FRestOfBatch = std::span(events).subspan(i + 1);
                 if (!Dispatch(events[i]) || !*alive)
                     return;
             }
+            FRestOfBatch = {};
         }
     }
 
@@ -319,8 +324,7 @@ private:
             return true;
         if (XPending(FDisplay.get()) > 0)
             return false;
-        FPointer = at;
-        FPointerKnown = true;
+        TakePosition(at);
         return true;
     }
 
@@ -369,7 +373,16 @@ private:
             if (!input.moved)
                 return true; // the wheel's valuators alone
             Follow(input.dx, input.dy);
+            // A stale move has long reached the other programs where the hand took it: the
+            // pointer stays there. A move of the held mouse reaches them only through us.
+            if (!held && FInputAge.IsStale(input.time))
+                return true;
             return Report(TMouseWatchEvent::Move, TPositionSource::Followed);
+        }
+        if (FInputAge.IsStale(FRunMadeAt)) {
+            // Not cut into moves either: the watch goes on from where the pointer is now.
+            TakeServerPosition();
+            return true;
         }
         return OnAskedMoves(FAskedMovesInRun, input.source);
     }
@@ -409,7 +422,7 @@ private:
     // the rest are put back to be dispatched in order. Only when the run ended the events
     // read so far: otherwise older events stand in between.
     int TakeAskedMovesMadeWhileAsking(int source, unsigned long question) {
-        if (!FLastOfBatch)
+        if (!FRestOfBatch.empty())
             return 0;
         std::vector<TInputEvent> behind = TakeQueuedEvents(false);
         size_t moves = 0;
@@ -431,8 +444,10 @@ private:
             if (!TakeButtonPosition(input.source))
                 return true;
             source = TPositionSource::Asked;
+        } else if (press && !FStroke.Grab) {
+            MatchServerPosition(); // the press decides whether the stroke is held
         }
-        return press ? OnLeftPress(input, source) : OnLeftRelease(source);
+        return press ? OnLeftPress(input, source) : OnLeftRelease(input, source);
     }
 
     // Where a button of a device whose position is asked went down or up. The server's
@@ -449,7 +464,7 @@ private:
         if (!AskServer(at))
             return false;
         if (!MovedAfterButton(source, question))
-            FPointer = at;
+            TakePosition(at);
         return true;
     }
 
@@ -457,8 +472,8 @@ private:
     // before it answered `question`: the next event of the batch, or else the first of those
     // that Xlib read while we waited for the answer (looked at and put back).
     bool MovedAfterButton(int source, unsigned long question) {
-        if (FNextInBatch)
-            return IsAskedMoveOf(*FNextInBatch, source);
+        if (!FRestOfBatch.empty())
+            return IsAskedMoveOf(FRestOfBatch.front(), source);
         std::vector<TInputEvent> behind = TakeQueuedEvents(false);
         const bool moved = !behind.empty() && behind.front().serial < question &&
                            IsAskedMoveOf(behind.front(), source);
@@ -473,23 +488,45 @@ private:
         FStroke.OnOwnWindow = IsOwnWindowAt(Pixel());
         if (!Report(TMouseWatchEvent::LeftDown, source))
             return false;
-        if (FStroke.OnOwnWindow || !FHoldStroke || !FCanDrive || !FDevices.CanHold(input.source))
+        if (FStroke.OnOwnWindow || !FHoldStroke || !FCanDrive || !FDevices.CanHold(input.source) ||
+            ReleaseRead(input))
             return true;
         const std::shared_ptr<bool> alive = FAlive;
         const TMouseWatchHoldQuery holdStroke = FHoldStroke;
         if (!holdStroke() || !*alive)
             return *alive;
         FStroke.Grab = TDeviceGrab::Take(FDisplay.get(), input.source);
+        // The grab's answer comes after every event the server made before it: a release
+        // among them went to the core pointer, and the stroke is over already.
+        if (FStroke.Grab && ReleaseRead(input))
+            FStroke.Grab.reset();
         FStroke.PressedButton = input.detail;
         FDriven.reset(); // the first held move drives the core pointer, wherever it stands
         return true;
     }
 
-    bool OnLeftRelease(TPositionSource source) {
+    // Whether the release of the press being dispatched has been read already, to be
+    // dispatched after it: a tap sends the two back to back, and a program that was stopped
+    // or starved reads a whole click at once. Such a stroke is never held: it is over.
+    bool ReleaseRead(const TInputEvent& press) {
+        const auto isRelease = [&](const TInputEvent& input) {
+            return input.type == XI_RawButtonRelease && input.device == FCorePointer &&
+                   input.source == press.source && input.detail == press.detail;
+        };
+        std::vector<TInputEvent> behind = TakeQueuedEvents(false);
+        const bool read = std::any_of(FRestOfBatch.begin(), FRestOfBatch.end(), isRelease) ||
+                          std::any_of(behind.begin(), behind.end(), isRelease);
+        FBacklog = std::move(behind);
+        return read;
+    }
+
+    bool OnLeftRelease(const TInputEvent& input, TPositionSource source) {
         if (!Report(TMouseWatchEvent::LeftUp, source))
             return false;
-        // A held stroke ends with the release of its own mouse only.
-        if (!FStroke.Grab)
+        // A held stroke ends with the release of its own mouse only, which comes from the
+        // grab, or, had the grab come after it, from the core pointer: then the other
+        // programs have it already.
+        if (!FStroke.Grab || input.source == FStroke.Grab->DeviceId())
             FStroke = TStroke{};
         return true;
     }
@@ -553,18 +590,67 @@ private:
                 static_cast<int>(std::floor(FPointer.y()))};
     }
 
-    void Follow(double dx, double dy) {
-        FPointer.setX(std::clamp(FPointer.x() + dx, 0.0, FScreenWidth - 1.0));
-        FPointer.setY(std::clamp(FPointer.y() + dy, 0.0, FScreenHeight - 1.0));
+    void Follow(double dx, double dy) { FPointer = OnScreen(FPointer + QPointF(dx, dy)); }
+
+    QPointF OnScreen(QPointF p) const {
+        return {std::clamp(p.x(), 0.0, FScreenWidth - 1.0),
+                std::clamp(p.y(), 0.0, FScreenHeight - 1.0)};
+    }
+
+    // The position we follow from the mouse's deltas misses what makes no raw event: another
+    // program's warp (xdotool mousemove, a program that places the pointer itself). Before
+    // the position decides anything, it is compared with the server's, one round trip. The
+    // server has also made the moves read behind the event being dispatched: they are
+    // followed on a copy first. On a difference of a pixel or more the server's position is
+    // taken, less those moves. Returns whether it differed; none when that cannot be told,
+    // because other input has moved the pointer on meanwhile.
+    std::optional<bool> MatchServerPosition() {
+        const unsigned long question = NextRequest(FDisplay.get());
+        QPointF at;
+        if (!AskServer(at))
+            return std::nullopt;
+        const std::optional<QPointF> expected = AfterMovesBehind(FPointer, question);
+        if (!expected)
+            return std::nullopt;
+        if (std::abs(at.x() - expected->x()) < 1 && std::abs(at.y() - expected->y()) < 1)
+            return false;
+        FPointer = OnScreen(at - (*expected - FPointer));
+        return true;
+    }
+
+    // Where the core pointer moves that we have read but not dispatched, made before the
+    // server answered `question`, take it from p; none when one of them is not a delta of a
+    // mouse (XTest input, a tablet), whose effect we cannot foresee.
+    std::optional<QPointF> AfterMovesBehind(QPointF p, unsigned long question) {
+        std::vector<TInputEvent> behind = TakeQueuedEvents(false);
+        bool foreseen = true;
+        const auto follow = [&](const TInputEvent& input) {
+            if (input.type != XI_RawMotion || input.device != FCorePointer || !input.moved ||
+                input.serial >= question)
+                return;
+            if (MovesByDeltas(input.source))
+                p = OnScreen(p + QPointF(input.dx, input.dy));
+            else
+                foreseen = false;
+        };
+        std::for_each(FRestOfBatch.begin(), FRestOfBatch.end(), follow);
+        std::for_each(behind.begin(), behind.end(), follow);
+        FBacklog = std::move(behind);
+        return foreseen ? std::optional(p) : std::nullopt;
     }
 
     bool TakeServerPosition() {
         QPointF at;
         if (!AskServer(at))
             return false;
+        TakePosition(at);
+        return true;
+    }
+
+    // The server's answer: where the pointer is, all moves so far included.
+    void TakePosition(QPointF at) {
         FPointer = at;
         FPointerKnown = true;
-        return true;
     }
 
     bool AskServer(QPointF& at) {
@@ -589,13 +675,28 @@ private:
         const std::shared_ptr<bool> alive = FAlive;
         // The handler may destroy this watcher, and with it FHandler, while it runs.
         const TMouseWatchHandler handler = FHandler;
-        const QPoint at = Pixel();
+        QPoint at = Pixel();
         int x = at.x(), y = at.y();
-        const bool changed = handler(event, x, y);
+        bool changed = handler(event, x, y);
         if (!*alive)
             return false;
         if (FStroke.OnOwnWindow)
             return true;
+        if (changed && QPoint(x, y) != at && event == TMouseWatchEvent::Move &&
+            source == TPositionSource::Followed && !FStroke.Grab) {
+            const std::optional<bool> differed = MatchServerPosition();
+            if (!differed)
+                return true; // the pointer has gone on under other input: left there
+            if (*differed) {
+                // Judged again where the pointer really is.
+                at = Pixel();
+                x = at.x();
+                y = at.y();
+                changed = handler(event, x, y);
+                if (!*alive)
+                    return false;
+            }
+        }
         if (!changed || QPoint(x, y) == at) {
             // Left where the mouse went. Outside a held stroke the pointer is there
             // already; during one it goes there only when we drive it, like any other move.
@@ -603,7 +704,7 @@ private:
                 DriveHeldPointer(at);
             return true;
         }
-        MovePointer(at, QPoint(x, y), source);
+        MovePointer(at, QPoint(x, y));
         // Moving the pointer makes no raw event, but the pointer did move: report the move
         // it made, as a move of its own, once. Should the handler move the pointer again,
         // that second move is not reported, so a handler that never settles cannot keep the
@@ -612,18 +713,19 @@ private:
         x = moved.x();
         y = moved.y();
         if (handler(TMouseWatchEvent::Move, x, y) && *alive && QPoint(x, y) != moved)
-            MovePointer(moved, QPoint(x, y), source);
+            MovePointer(moved, QPoint(x, y));
         return *alive;
     }
 
-    void MovePointer(QPoint from, QPoint to, TPositionSource source) {
+    // Outside a held stroke by the change, not to the point: the moves that the server has
+    // made since the one being reported (read behind it, or not yet) are kept, and so is
+    // other programs' input meanwhile.
+    void MovePointer(QPoint from, QPoint to) {
         if (FStroke.Grab)
             DriveHeldPointer(to);
-        else if (source == TPositionSource::Asked)
+        else
             XWarpPointer(FDisplay.get(), None, None, 0, 0, 0, 0, to.x() - from.x(),
                          to.y() - from.y());
-        else
-            XWarpPointer(FDisplay.get(), None, FRoot, 0, 0, 0, 0, to.x(), to.y());
         XFlush(FDisplay.get());
         StandAt(to);
     }
@@ -687,9 +789,10 @@ private:
     QPointF FPointer; // where the core pointer is, sub-pixel, once known
     bool FPointerKnown = false;
     int FAskedMovesInRun = 1;                  // the moves that the one being dispatched stands for
-    bool FLastOfBatch = true;                  // it is the last of the events read so far
-    const TInputEvent* FNextInBatch = nullptr; // the event read after it, if any
-    std::vector<TInputEvent> FBacklog;         // read while asking, put back to be dispatched
+    Time FRunMadeAt = 0;                       // when the server made the first of them
+    std::span<const TInputEvent> FRestOfBatch; // the events read after it, yet to dispatch
+    TInputAge FInputAge;
+    std::vector<TInputEvent> FBacklog; // read while asking, put back to be dispatched
     TStroke FStroke;
     std::optional<QPoint> FDriven; // held stroke: where we last drove the core pointer
     std::unique_ptr<QSocketNotifier> FNotifier;

@@ -152,6 +152,13 @@ protected:
 
     bool Floating() { return device.Attachment() == 0; }
 
+    // Brings the pointer a pixel off the top edge's point 'onEdge' and waits for the program
+    // to pull it there, which also shows that it reads the mouse.
+    bool RestOnEdge(QPoint onEdge) {
+        input.MoveTo(onEdge + QPoint(0, 1));
+        return ProcessEventsUntil([&] { return input.PointerPosition() == onEdge; });
+    }
+
     // Brings the pointer to 'at' and presses the device's left button there; with
     // 'held', waits until the program has taken the device (a hand's first move comes
     // milliseconds after its press; the program takes it well within one). The program
@@ -577,6 +584,78 @@ TEST_F(SnappedStroke, SigtermDuringAnUpdateCheckEndsTheProgramAtOnceAndSavesTheS
         << sandbox.Output().toStdString();
     RecordProperty("ms_from_sigterm_to_exit", static_cast<int>(clock.elapsed()));
     EXPECT_TRUE(sandbox.ReadSettings().contains("<TRectangleRuler")) << "the settings were saved";
+}
+
+// A click read together with its release (a touchpad's tap, a click while the program was
+// stopped) holds nothing, moves made meanwhile are not played back, and the next stroke is
+// held and snapped.
+TEST_F(SnappedStroke, AClickReadWithItsReleaseHoldsNothingAndTheNextStrokeIsSnapped) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    const QPoint edge = ruler.Screen({100, -kSnapGap});
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "a click while the program is stopped" : "a tap");
+        ASSERT_TRUE(RestOnEdge(edge));
+        const auto pid = static_cast<pid_t>(sandbox.Pid());
+        if (stopped)
+            ::kill(pid, SIGSTOP);
+        for (int move = 0; stopped && move < 5; ++move)
+            device.MoveBy(3, 1); // along the edge
+        device.Press(1);
+        device.Release(1);
+        if (stopped) {
+            device.MoveBy(2, -30); // and away
+            ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
+                return !records.empty() && records.back().At == device.PointerPosition();
+            }));
+            std::this_thread::sleep_for(1s);
+            recorder->Clear();
+            ::kill(pid, SIGCONT);
+        }
+        device.Sync();
+        ASSERT_TRUE(RestOnEdge(edge)); // the program has read the click
+        EXPECT_FALSE(Floating()) << "the click left the mouse held";
+        for (const TPointerRecord& record : recorder->Records())
+            EXPECT_TRUE(record.At == edge || record.At == edge + QPoint(0, 1))
+                << "played back at (" << record.At.x() << ", " << record.At.y() << ")";
+        recorder->Clear();
+        const QPoint pressed = PressAt(edge);
+        // Drifting away from the edge, which holds the stroke to it.
+        ExpectOnSnapLine(ruler,
+                         DeviceStroke(StraightPath(ruler, {100, -kSnapGap}, {0.97, -0.24}, 6, 30)),
+                         pressed);
+    }
+}
+
+// Another program warps the pointer off the edge (xdotool mousemove): the mouse's next moves
+// go on from there, whether they come at once or one by one.
+TEST_F(SnappedStroke, MovesAfterAnotherProgramsWarpGoOnFromWhereItPutThePointer) {
+    const TInstrument ruler = StraightRuler(0);
+    Start(ruler);
+    const QPoint edge = ruler.Screen({100, -kSnapGap});
+    const QPoint warped = ruler.Screen({50, kRulerHeight + 100});
+    for (const auto pause : {0ms, 20ms}) {
+        ASSERT_TRUE(RestOnEdge(edge));
+        ASSERT_TRUE(
+            xdo::Run({"mousemove", QString::number(warped.x()), QString::number(warped.y())}));
+        ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
+            return !records.empty() && records.back().At == warped;
+        }));
+        recorder->Clear();
+        for (int move = 0; move < 5; ++move, std::this_thread::sleep_for(pause))
+            device.MoveBy(4, -2);
+        device.Sync();
+        ASSERT_TRUE(RestOnEdge(edge)); // the program has dealt with the moves
+        ASSERT_TRUE(recorder->WaitUntil([&](const std::vector<TPointerRecord>& records) {
+            return !records.empty() && records.back().At == edge;
+        }));
+        const std::vector<TPointerRecord> records = recorder->Records();
+        const auto back = std::find_if(records.begin(), records.end(), [&](const auto& record) {
+            return record.At == edge + QPoint(0, 1);
+        });
+        ASSERT_EQ(back - records.begin(), 5) << pause.count() << " ms: a move on the edge";
+        EXPECT_EQ((back - 1)->At, warped + QPoint(20, -10)) << pause.count() << " ms apart";
+    }
 }
 
 } // namespace

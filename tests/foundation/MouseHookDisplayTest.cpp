@@ -146,6 +146,20 @@ TEST_F(MouseHookDisplayTest, OnlyTheLeftButtonReachesTheHandlers) {
     EXPECT_EQ(ButtonReports(), expected);
 }
 
+// XTest input sends its moves right behind a press: here the server has made them all before
+// the hook reads the press, which is reported where the moves before it left the pointer.
+TEST_F(MouseHookDisplayTest, AnXTestPressIsReportedWhereItWasMadeNotWhereTheMovesAfterItWent) {
+    Record(MouseHook());
+    MouseHook().SetActive(true);
+    input.MoveTo({300, 200});
+    ASSERT_TRUE(Reported({TReportKind::Move, {300, 200}}));
+    input.Press(TFakeInput::kLeft); // the hook reads only in the event loop, below
+    input.MoveTo({340, 230});
+    input.Release(TFakeInput::kLeft);
+    ASSERT_TRUE(Reported({TReportKind::LeftUp, {340, 230}}));
+    EXPECT_EQ(ButtonReports().front(), (TReport{TReportKind::LeftDown, {300, 200}}));
+}
+
 TEST_F(MouseHookDisplayTest, LeftHandedMouseReportsItsLogicalLeftButton) {
     const std::vector<unsigned char> original = input.ButtonMap();
     ASSERT_GE(original.size(), 3u);
