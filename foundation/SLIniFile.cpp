@@ -19,8 +19,9 @@ constexpr std::string_view kLineEnd = "\r\n";
 // A blank in the file's own encoding, UTF-16 little-endian.
 constexpr std::string_view kUtf16LeBlank(" \0", 2);
 
+// Sections and keys are found in either case, as people write them in their own language.
 std::string Fold(const std::string& name) {
-    return QString::fromStdString(name).toCaseFolded().toStdString();
+    return platform::FoldCaseUnicode(name);
 }
 
 // A raw line break inside a name or a value would split its line in the file and
