@@ -193,7 +193,7 @@ TMetafileRenderBudget::TMetafileRenderBudget(wmfAPI* api, const wmfD_Rect& bound
     FScaleX = FWidth / double(bounds.BR.x - bounds.TL.x);
     FScaleY = FHeight / double(bounds.BR.y - bounds.TL.y);
     FLeft -= kPicturePixelWork * PictureArea();
-    FExceeded = FLeft < 0;
+    FExceeded = FLeft <= 0; // a picture that leaves nothing for its drawing would stay blank
     auto* calls = static_cast<wmfFunctionReference*>(api->function_reference);
     FRenderer = *calls;
     api->user_data = this;
