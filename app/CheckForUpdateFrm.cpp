@@ -1,5 +1,6 @@
 #include "app/CheckForUpdateFrm.h"
 
+#include "app/BackgroundHttpGet.h"
 #include "app/Shell.h"
 #include "app/TextFormat.h"
 #include "app/UpdateService.h"
@@ -7,7 +8,8 @@
 #include "platform/widgets/VclPanel.h"
 #include "platform/widgets/VclTimer.h"
 
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -17,11 +19,23 @@ constexpr int kClientHeight = 74;
 // The check starts from the event loop once the window is shown (and, interactively,
 // waits there until the panel is drawn on the screen).
 constexpr int kStartDelayMs = 1;
-// An interactive check lets the waiting panel be read before the program blocks.
-constexpr unsigned long kInteractivePauseMs = 500;
+// An interactive check lets the waiting panel be read before it asks the service.
+constexpr int kInteractivePauseMs = 500;
 // How long the waiting panel may take to be mapped and exposed by a window manager.
 constexpr int kDrawnBoundMs = 5000;
 constexpr int kYesDefault = 1;
+
+// Runs the event loop for ms; false when the application ended its event loops sooner.
+bool RunEventLoopFor(int ms) {
+    QEventLoop loop;
+    bool elapsed = false;
+    QTimer::singleShot(ms, &loop, [&] {
+        elapsed = true;
+        loop.quit();
+    });
+    loop.exec();
+    return elapsed;
+}
 
 } // namespace
 
@@ -72,6 +86,8 @@ void TCheckForUpdateForm::Execute(const std::string& Title, const std::string& U
     form->Release = Release;
     form->Build = Build;
     form->Silent = Silent;
+    // Window switchers name the window by the program, as they name the main window.
+    form->SetWindowName(Title);
     // From here on the window frees itself when it closes (FormClose).
     if (Silent) {
         // Shown, so the check starts from its show event, but never on the screen.
@@ -111,25 +127,31 @@ void TCheckForUpdateForm::CheckUpdate() {
     const std::string address = UpdateRequestAddress(Url, ProductId, Major, Minor, Release, Build);
     if (!Download(address)) {
         // The waiting panel has no button, so a failed check must not leave it up: say
-        // so and close. A silent check closes as unseen as it ran.
+        // so and close. A silent check closes as unseen as it ran, and so does a check
+        // that the end of the program cut short.
         Hide();
-        if (!Silent)
+        if (!Silent && !Abandoned)
             TSLVclfn::ShowPrompt(ResCheckFailured);
     }
     Close();
 }
 
 bool TCheckForUpdateForm::Download(const std::string& address) {
-    if (!Silent) {
-        // The request blocks the program: the panel must be on the screen before it.
-        WaitUntilDrawn(kDrawnBoundMs);
-        QThread::msleep(kInteractivePauseMs);
-    }
     try {
-        const std::string reply = THttpClient(FHttpSettings).Get(address);
+        // The panel is on the screen and has been read before the answer replaces it. The
+        // event loop runs meanwhile, and while the service takes its time.
+        if (!Silent) {
+            WaitUntilDrawn(kDrawnBoundMs);
+            if (!RunEventLoopFor(kInteractivePauseMs))
+                throw EHttpAbandoned("The program is ending");
+        }
+        const std::string reply = TBackgroundHttpGet(address, FHttpSettings).WaitForReply();
         Hide();
         ProcessReply(reply);
         return true;
+    } catch (const EHttpAbandoned&) {
+        Abandoned = true;
+        return false;
     } catch (...) {
         return false;
     }

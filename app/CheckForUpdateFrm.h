@@ -43,6 +43,7 @@ public:
     std::string ResConfirmDownloadNewVerFmt; // %s: the program's title
     std::string ResCurrentIsNewestVersion;
     bool Silent = false;
+    bool Abandoned = false; // the program ended while the check ran
 
     void FormCreate(TComponent* Sender);
     void FormShow(TComponent* Sender);
@@ -50,7 +51,8 @@ public:
     void FormClose(TComponent* Sender, TCloseAction& Action);
 
     void CheckUpdate();
-    // Sends the request and handles the reply; false when either failed.
+    // Sends the request and handles the reply; false when either failed or the program
+    // ended meanwhile (Abandoned).
     bool Download(const std::string& address);
     void ProcessReply(const std::string& reply);
 

@@ -78,6 +78,14 @@ bool BringRulersIntoView(TRulerObjectList& rulers, QPoint windowOrigin) {
     return moved;
 }
 
+void ShiftRulers(TRulerObjectList& rulers, QPoint by) {
+    for (int i = 0; i < rulers.GetCount(); ++i)
+        if (TBaseRuler* ruler = rulers.GetItem(i)) {
+            ruler->OffsetX += static_cast<float>(by.x());
+            ruler->OffsetY += static_cast<float>(by.y());
+        }
+}
+
 void WatchDesktopChanges(QObject* context, std::function<void()> changed) {
     auto watch = [context, changed](QScreen* screen) {
         QObject::connect(

@@ -28,6 +28,10 @@ QPoint OffsetIntoView(const QRect& bounds, const std::vector<QRect>& monitors, c
 // now; returns whether any moved.
 bool BringRulersIntoView(TRulerObjectList& rulers, QPoint windowOrigin);
 
+// Moves every instrument of the list by the given whole pixels in the window's frame:
+// what keeps them in place on the desktop when the window's origin moves by -by.
+void ShiftRulers(TRulerObjectList& rulers, QPoint by);
+
 // Calls changed whenever a monitor comes, goes away or changes its geometry, from the
 // event loop, while context lives.
 void WatchDesktopChanges(QObject* context, std::function<void()> changed);

@@ -5,7 +5,13 @@
 #include <QStringDecoder>
 #include <curl/curl.h>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -17,6 +23,12 @@ constexpr long kLastSuccessStatus = 299;
 
 using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using CurlHeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
+using CurlMulti = std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)>;
+
+// The longest a request sleeps without looking at its time-outs; libcurl wakes it sooner
+// for those, and a cancel at once.
+constexpr int kWaitBoundMs = 1000;
+constexpr const char* kAbandoned = "The request was abandoned";
 
 constexpr const char* kBodyTooLongFmt = "The reply is longer than %zu bytes";
 
@@ -131,9 +143,74 @@ void Check(CURLcode code, const char* errorBuffer) {
         throw EHttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
 }
 
+void Check(CURLMcode code) {
+    if (code != CURLM_OK)
+        throw EHttpError(curl_multi_strerror(code));
+}
+
+// The request inside a multi handle, taken out again however the transfer ends.
+class TTransfer {
+public:
+    TTransfer(CURLM* multi, CURL* easy) : FMulti(multi), FEasy(easy) {
+        Check(curl_multi_add_handle(FMulti, FEasy));
+    }
+    ~TTransfer() { curl_multi_remove_handle(FMulti, FEasy); }
+    TTransfer(const TTransfer&) = delete;
+    TTransfer& operator=(const TTransfer&) = delete;
+
+private:
+    CURLM* FMulti;
+    CURL* FEasy;
+};
+
+void ThrowIfCancelled(const THttpCancel* cancel) {
+    if (cancel && cancel->Cancelled())
+        throw EHttpAbandoned(kAbandoned);
+}
+
+// Runs the transfer to its end (its own time-outs included) and returns its result. The
+// wait for the server also watches the cancel's handle, so a cancel ends it at once.
+CURLcode Perform(CURL* easy, const THttpCancel* cancel) {
+    CurlMulti multi(curl_multi_init(), &curl_multi_cleanup);
+    if (!multi)
+        throw EHttpError("Could not start the HTTP client");
+    const TTransfer transfer(multi.get(), easy);
+    curl_waitfd wake{};
+    wake.fd = cancel ? cancel->WakeHandle() : -1;
+    wake.events = CURL_WAIT_POLLIN;
+    const unsigned wakeCount = wake.fd >= 0 ? 1 : 0;
+    for (int running = 1;;) {
+        ThrowIfCancelled(cancel);
+        Check(curl_multi_perform(multi.get(), &running));
+        if (running == 0)
+            break;
+        Check(curl_multi_poll(multi.get(), &wake, wakeCount, kWaitBoundMs, nullptr));
+    }
+    int queued = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued))
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
+            return message->data.result;
+    return CURLE_RECV_ERROR; // libcurl ended the transfer without saying how
+}
+
 } // namespace
 
-std::string THttpClient::Get(const std::string& url) const {
+THttpCancel::THttpCancel() : FWakeHandle(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (FWakeHandle < 0)
+        throw EHttpError(std::strerror(errno));
+}
+
+THttpCancel::~THttpCancel() {
+    close(FWakeHandle);
+}
+
+void THttpCancel::Cancel() {
+    FCancelled = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(FWakeHandle, &one, sizeof one);
+}
+
+std::string THttpClient::Get(const std::string& url, const THttpCancel* cancel) const {
     CurlHandle curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl)
         throw EHttpError("Could not start the HTTP client");
@@ -173,7 +250,7 @@ std::string THttpClient::Get(const std::string& url) const {
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &ReadHeaderLine);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &parts);
 
-    const CURLcode result = curl_easy_perform(h);
+    const CURLcode result = Perform(h, cancel);
     if (parts.TooLong || result == CURLE_FILESIZE_EXCEEDED)
         throw EHttpError(FormatMessage(kBodyTooLongFmt, FSettings.MaxBodyBytes));
     Check(result, errorBuffer);

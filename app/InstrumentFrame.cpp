@@ -22,19 +22,26 @@ QPoint TInstrumentFrame::AnchorOf(const TBaseRuler& ruler) {
                   static_cast<int>(std::floor(ruler.OffsetY)));
 }
 
-bool TInstrumentFrame::Shows(const TBaseRuler& ruler) const {
-    return !FPicture.isNull() && FLook == LookOf(ruler) && FAnchor == AnchorOf(ruler);
+bool TInstrumentFrame::Shows(const TBaseRuler& ruler, const QRect& window) const {
+    return !FPicture.isNull() && FLook == LookOf(ruler) && FAnchor == AnchorOf(ruler) &&
+           FWindow == window;
 }
 
-QRect TInstrumentFrame::Update(TBaseRuler& ruler, const TFont& font) {
+QRect TInstrumentFrame::VisiblePart(QPoint anchor, const QRect& window) const {
+    return FPaintBounds & window.translated(-anchor);
+}
+
+QRect TInstrumentFrame::Update(TBaseRuler& ruler, const TFont& font, const QRect& window) {
     ruler.EnsureFont(font);
     const QPoint anchor = AnchorOf(ruler);
-    if (!FPicture.isNull() && FLook == LookOf(ruler)) {
-        // Moved by whole pixels: the same picture at another place.
+    if (!FPicture.isNull() && FLook == LookOf(ruler) && VisiblePart(anchor, window) == FVisible) {
+        // Moved by whole pixels, the same part of it on the window: the same picture at
+        // another place.
         FOrigin += anchor - FAnchor;
         FAnchor = anchor;
+        FWindow = window;
     } else {
-        Render(ruler);
+        Render(ruler, window);
     }
     return Bounds();
 }
@@ -45,17 +52,23 @@ void TInstrumentFrame::Clear() {
     FLook = TLook();
 }
 
-void TInstrumentFrame::Render(TBaseRuler& ruler) {
+void TInstrumentFrame::Render(TBaseRuler& ruler, const QRect& window) {
     // Whole pixels around the painted area; a degenerate placement (an offset no
-    // screen reaches) gives an empty picture rather than a huge one.
+    // screen reaches) paints nothing rather than overflow the pixel arithmetic.
     const TGPRectF paint = ruler.GetPaintBounds();
     const QRectF area(paint.X, paint.Y, paint.Width, paint.Height);
-    const QRect bounds = area.isValid() && area.width() <= 4 * kMaxRulerExtent &&
-                                 area.height() <= 4 * kMaxRulerExtent
-                             ? area.toAlignedRect()
-                             : QRect();
+    const QRect painted = area.isValid() && area.width() <= 4 * kMaxRulerExtent &&
+                                  area.height() <= 4 * kMaxRulerExtent
+                              ? area.toAlignedRect()
+                              : QRect();
     FLook = LookOf(ruler);
     FAnchor = AnchorOf(ruler);
+    FWindow = window;
+    FPaintBounds = painted.translated(-FAnchor);
+    // Only what lies on the window can ever show: the picture holds that part alone, so
+    // an instrument larger than the desktop costs the desktop's pixels, not its own.
+    const QRect bounds = painted & window;
+    FVisible = bounds.translated(-FAnchor);
     FOrigin = bounds.topLeft();
     // A picture of the same size is drawn over: turning a protractor keeps its bounding
     // box, and its pixels stay where they were, in memory and in the caches.
@@ -64,6 +77,8 @@ void TInstrumentFrame::Render(TBaseRuler& ruler) {
         FPicture = QImage(size, QImage::Format_ARGB32_Premultiplied);
     FPicture.fill(Qt::transparent);
     if (!bounds.isEmpty()) {
+        // Whole-pixel translation: every pixel comes out as in a picture of the whole
+        // instrument; the painter leaves out what falls beyond the picture.
         QPainter painter(&FPicture);
         painter.translate(-bounds.topLeft());
         const std::unique_ptr<TGPGraphics> graphics = CreateGraphics(painter);

@@ -25,6 +25,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -221,11 +222,11 @@ void TMainForm::DoCreate() {
     // first paint. Take the desktop and the instrument's shape before the window first
     // shows, so it never flashes up at its layout bounds as a black rectangle.
     KeepOverDesktop();
-    BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
+    BringRulersIntoView(AppInfo().RulerObjectList(), FDesktopOrigin);
     ShowCurrentInstrument(false);
     WatchDesktopChanges(Widget(), [this] {
         CoverDesktop();
-        BringRulersIntoView(AppInfo().RulerObjectList(), Widget()->pos());
+        BringRulersIntoView(AppInfo().RulerObjectList(), FDesktopOrigin);
         Invalidate();
     });
 }
@@ -262,14 +263,14 @@ void DrawInBands(QPainter& painter, QPoint at, const QImage& picture) {
 } // namespace
 
 void TMainForm::FormPaint(TComponent*) {
-    KeepOverDesktop();
-    // A change that did not come through ShowCurrentInstrument: this paint is clipped
-    // to the old shape, so take the new one and paint again.
+    // A change that did not come through ShowCurrentInstrument (the window's size changed
+    // under it, or the instrument without a call): the new picture and shape are taken
+    // after this paint, from the event loop. The window's geometry and shape are never
+    // changed inside a paint, where the painter works on the window's back buffer; this
+    // paint shows the old picture, which matches the old shape it is clipped to.
     const TBaseRuler* ruler = CurrentRuler();
-    if (ruler ? !FFrame.Shows(*ruler) : !FFrame.Picture().isNull()) {
-        ShowCurrentInstrument(false);
-        return;
-    }
+    if (ruler ? !FFrame.Shows(*ruler, Widget()->rect()) : !FFrame.Picture().isNull())
+        QTimer::singleShot(0, Widget(), [this] { ShowCurrentInstrument(false); });
     if (FFrame.Picture().isNull())
         return;
     // The picture replaces the window's pixels, its transparent fringe included: what
@@ -279,32 +280,44 @@ void TMainForm::FormPaint(TComponent*) {
     DrawInBands(painter, FFrame.Bounds().topLeft(), FFrame.Picture());
 }
 
-void TMainForm::KeepOverDesktop() {
+bool TMainForm::KeepOverDesktop() {
     const QRect bounds = Widget()->geometry();
     if (bounds == QRect(QPoint(0, 0), platform::PrimaryScreenSize()))
-        return;
-    CoverDesktop();
+        return false;
+    return CoverDesktop();
 }
 
-void TMainForm::CoverDesktop() {
+bool TMainForm::CoverDesktop() {
     const QRect desktop = platform::VirtualDesktopRect();
-    if (Widget()->geometry() != desktop)
-        SetBounds(desktop.x(), desktop.y(), desktop.width(), desktop.height());
+    // The instruments' offsets are window pixels: when the window's origin moves on the
+    // desktop (a monitor left of or above the others comes or goes), they move the other
+    // way, so every instrument stays where it stands on the screen. The first placement
+    // takes the offsets as they were saved, relative to the desktop's top-left corner.
+    if (FCoversDesktop && desktop.topLeft() != FDesktopOrigin)
+        ShiftRulers(AppInfo().RulerObjectList(), FDesktopOrigin - desktop.topLeft());
+    FDesktopOrigin = desktop.topLeft();
+    FCoversDesktop = true;
+    if (Widget()->geometry() == desktop)
+        return false;
+    SetBounds(desktop.x(), desktop.y(), desktop.width(), desktop.height());
+    return true;
 }
 
 void TMainForm::ShowCurrentInstrument(bool paintNow) {
-    KeepOverDesktop();
+    // A window that has just moved or changed its size gets its new back buffer and its
+    // screen from the event loop: it is painted from there, not at once.
+    const bool rebounded = KeepOverDesktop();
     TBaseRuler* ruler = CurrentRuler();
     QRect changed;
     if (ruler)
-        changed = FFrame.Update(*ruler, Font());
+        changed = FFrame.Update(*ruler, Font(), Widget()->rect());
     else
         FFrame.Clear();
     const QRegion shape = FFrame.Shape();
     Widget()->setMask(shape.isEmpty() ? kNoShape : shape);
     if (changed.isEmpty())
         return;
-    if (paintNow)
+    if (paintNow && !rebounded)
         Widget()->repaint(changed);
     else
         Widget()->update(changed);
@@ -409,30 +422,13 @@ void TMainForm::MouseHookLButtonUp(TMouseHook*, TMouseButton Button, TShiftState
         if (TBaseRuler* ruler = CurrentRuler())
             ruler->HookLButtonUp(Button, Shift, x, y);
     });
-    ResumeUpdateCheckAfterStroke();
 }
 
 // --- Update check ---
 
 void TMainForm::tmrCheckUpdateTimer(TComponent*) {
     tmrCheckUpdate->SetEnabled(false);
-    // The check's request blocks the GUI thread, which is also the one that reads the
-    // mouse of a held stroke: a check that falls due during one waits for its release.
-    if (MouseHook().StrokeHeld()) {
-        FUpdateCheckAfterStroke = true;
-        return;
-    }
     CheckForUpdate(true);
-}
-
-void TMainForm::ResumeUpdateCheckAfterStroke() {
-    if (!FUpdateCheckAfterStroke)
-        return;
-    FUpdateCheckAfterStroke = false;
-    // From the event loop: the release is still being reported, and the hook gives the
-    // mouse back only after it. Should another stroke be held by then, it waits again.
-    tmrCheckUpdate->SetInterval(kUpdateCheckAfterStrokeDelayMs);
-    tmrCheckUpdate->SetEnabled(true);
 }
 
 void TMainForm::CheckForUpdate(bool Silent) {
@@ -480,13 +476,11 @@ void TMainForm::alMainUpdate(TAction*, bool&) {
 void TMainForm::acMouseSnapExecute(TComponent*) {
     AppInfo().MouseSnap = !AppInfo().MouseSnap;
     MouseHook().SetActive(AppInfo().MouseSnap);
-    ResumeUpdateCheckAfterStroke(); // a watch that ends gives its held stroke up
 }
 
 void TMainForm::acHelpUpdateExecute(TComponent*) {
     // A check asked for now makes the pending automatic one unnecessary.
     tmrCheckUpdate->SetEnabled(false);
-    FUpdateCheckAfterStroke = false;
     CheckForUpdate(false);
 }
 

@@ -27,8 +27,6 @@ class TMainForm : public TBaseForm, public TRulerHost {
 public:
     // The automatic update check runs once, this long after start.
     static constexpr int kAutoCheckUpdateDelayMs = 600000;
-    // An automatic check held back by a held stroke runs this long after its release.
-    static constexpr int kUpdateCheckAfterStrokeDelayMs = 1;
 
     explicit TMainForm(TComponent* owner);
     ~TMainForm() override;
@@ -84,8 +82,6 @@ public:
     // --- Update check ---
     void tmrCheckUpdateTimer(TComponent* Sender);
     void CheckForUpdate(bool Silent);
-    // Whether the automatic check fell due during a held stroke and waits for its end.
-    bool UpdateCheckWaitsForStroke() const { return FUpdateCheckAfterStroke; }
 
     // --- Commands ---
     void SelectRulerType(const TClassInfo& rulerClass);
@@ -116,12 +112,14 @@ private:
     void CreateMenu();
     void BindMouseHook();
 
-    // The bounds rule of every paint: the window covers the virtual desktop, unless it
-    // covers exactly the primary monitor already.
-    void KeepOverDesktop();
+    // The bounds rule of every change shown: the window covers the virtual desktop,
+    // unless it covers exactly the primary monitor already. Never called inside a paint.
+    // Both return whether the window's bounds changed.
+    bool KeepOverDesktop();
     // After any change of the monitors the window covers the virtual desktop as it is
-    // now, also when it covered exactly the primary monitor before.
-    void CoverDesktop();
+    // now, also when it covered exactly the primary monitor before. The instruments keep
+    // their place on the screen when the window's origin moves.
+    bool CoverDesktop();
     // The one way the window follows the current instrument, taken by every change (a
     // drag step, a key, a command, loading): the instrument's picture and the window's
     // shape are made first, then the pixels of the picture are painted, at once when
@@ -129,15 +127,15 @@ private:
     // work with a shape older than its picture.
     void ShowCurrentInstrument(bool paintNow);
     void OpenDocument(const std::string& fileOrUrl);
-    // Runs the automatic update check that waited for a held stroke, once none is held.
-    void ResumeUpdateCheckAfterStroke();
 
     void acHelpAboutExecute(TComponent* Sender);
     void acHelpUpdateExecute(TComponent* Sender);
     void acMouseSnapExecute(TComponent* Sender);
 
     TInstrumentFrame FFrame;
+    // Where the window's client frame starts on the desktop, once it covers it.
+    QPoint FDesktopOrigin;
+    bool FCoversDesktop = false;
     THintWindow FHint;
     std::uint8_t FAlphaBlendValue = 200; // the layout's value; creation sets the saved one
-    bool FUpdateCheckAfterStroke = false;
 };

@@ -23,6 +23,7 @@
 #include "foundation/VBCursor.h"
 #include "platform/desktop/DisplayLoss.h"
 #include "platform/desktop/Screen.h"
+#include "platform/system/StandardStreams.h"
 #include "platform/system/TerminationSignals.h"
 #include "rulers/BaseRuler.h"
 #include "rulers/RulerConsts.h"
@@ -111,6 +112,9 @@ void ShutDownAlsoInsideExit() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Started with its standard error closed, the program would give that number to its X
+    // connection and write its warnings into it.
+    platform::OpenClosedStandardStreams();
     // Instruments are measured and drawn on the screen's own pixels.
     platform::UseDevicePixels();
     TApplication application(argc, argv);

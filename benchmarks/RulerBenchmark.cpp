@@ -41,7 +41,7 @@ template <class TRuler> void BM_TurnedPicture(benchmark::State& state) {
     TInstrumentFrame frame;
     for (auto _ : state) {
         ruler->Angle += 1;
-        frame.Update(*ruler, font);
+        frame.Update(*ruler, font, QRect(0, 0, kImageWidth, kImageHeight));
         benchmark::DoNotOptimize(frame.Shape());
     }
 }

@@ -4,6 +4,7 @@
 #include "foundation/Exceptions.h"
 #include "foundation/SLLangUtils.h"
 #include "foundation/SLSysUtils.h"
+#include "foundation/SLXmlUtils.h"
 #include "foundation/SafeFile.h"
 #include "platform/system/ProfileString.h"
 #include "platform/system/ProgramFile.h"
@@ -68,9 +69,10 @@ void SetupTranslator(const std::string& programFile) {
                   kLanguageFileExt;
     try {
         Translator->SetFileName(fileName);
-    } catch (const EStreamError&) {
+    } catch (const EStreamError& error) {
         // A language file that exists but cannot be read: the program starts with its
         // built-in texts and must not overwrite the file it could not read.
+        std::fprintf(stderr, "The language file was not read: %s\n", error.what());
         Translator->SetReadOnly(true);
         return;
     }
@@ -100,18 +102,26 @@ std::string TBaseAppInfo::GetFileName() const {
 void TBaseAppInfo::Load() {
     std::optional<std::string> bytes;
     try {
-        bytes = ReadRegularFile(GetFileName(), kMaxXmlFileBytes);
+        bytes = ReadSavedFile(GetFileName(), kMaxXmlFileBytes);
     } catch (const EFileTooLarge&) {
         FUnreadTooLarge = true; // kept for the user by the save, as any unreadable file
         return;
-    } catch (...) {
-        return; // settings never stop the program: the defaults stay
+    } catch (const std::exception& error) {
+        // A file that is there but cannot be read (no read permission, a loop of links) is
+        // not replaced by one of defaults; the user learns why the defaults stand.
+        FLeaveFileAlone = true;
+        std::fprintf(stderr, "The settings file was not read: %s\n", error.what());
+        return;
     }
     if (!bytes)
         return; // no file, or a device, FIFO or socket in its place
     try {
         std::istringstream text(*bytes);
-        LoadFromStream(text);
+        pugi::xml_document document;
+        if (TSLXmlfn::Parse(text, document))
+            ReadFromXmlNode(document.document_element());
+        else if (!platform::TrimBlanks(*bytes).empty())
+            FUnreadFile = std::move(bytes); // text, but no settings in it
     } catch (...) {
         // What was read stays, the rest keeps its defaults; the file itself is kept for
         // the user to mend (see Save).
@@ -120,18 +130,37 @@ void TBaseAppInfo::Load() {
 }
 
 void TBaseAppInfo::Save() {
+    if (FLeaveFileAlone)
+        return; // said at the load
+    const std::string fileName = GetFileName();
+    std::string text;
     try {
-        std::ostringstream text;
-        SaveToStream(text);
-        const std::string fileName = GetFileName();
-        if (FUnreadFile) {
-            ReplaceFileContent(fileName + kUnreadFileSuffix, *FUnreadFile);
+        std::ostringstream stream;
+        SaveToStream(stream);
+        text = stream.str();
+        CheckWithinReadLimit(fileName, text.size(), kMaxXmlFileBytes);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "The settings were not saved: %s\n", error.what());
+        return;
+    }
+    const std::string keptName = fileName + kUnreadFileSuffix;
+    if (FUnreadFile) {
+        try {
+            ReplaceFileContent(keptName, *FUnreadFile);
             FUnreadFile.reset();
-        } else if (FUnreadTooLarge) {
-            CopyFileContent(fileName + kUnreadFileSuffix, fileName);
-            FUnreadTooLarge = false;
+        } catch (const EFileLeftAlone&) {
+            // A read-only ".bad" or a link to the null device: no copies wanted.
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "The unreadable settings file was not kept: %s\n", error.what());
         }
-        ReplaceFileContent(fileName, text.str());
+    }
+    try {
+        // A file too large to read is kept under its new name, never copied.
+        ReplaceFileContent(fileName, text, FUnreadTooLarge ? keptName : std::string());
+        FUnreadTooLarge = false;
+    } catch (const EFileNotKept& error) {
+        FUnreadTooLarge = false;
+        std::fprintf(stderr, "The unreadable settings file was not kept: %s\n", error.what());
     } catch (const EFileLeftAlone&) {
         // Read-only, or no regular file: kept as it is on purpose.
     } catch (const std::exception& error) {

@@ -42,13 +42,18 @@ public:
     virtual std::string GetFileName() const;
     // Reads the file when it exists; stops silently at the first error, keeping what was read.
     // A file that is no regular file (a link to the null device, a FIFO) is not read and,
-    // like a read-only one, never written: the program runs on the defaults.
+    // like a read-only one, never written: the program runs on the defaults. A file that
+    // is there but cannot be read (no read permission, a loop of symbolic links) costs one
+    // line on the standard error and is never written either.
     void Load();
     // Writes the whole object; see ReplaceFileContent for how the old file is replaced. A
-    // file that the load could not read in full is first copied to the same name with
-    // ".bad" appended, so a hand-edited file with a mistake in it is never lost. A file
-    // that cannot be written costs one line on the standard error; one left alone on
-    // purpose (read-only, or no regular file) costs none.
+    // file that the load could not read in full (or that held no settings at all) is first
+    // kept under the same name with ".bad" appended, so a hand-edited file with a mistake in
+    // it is never lost; one too large to read is kept there by a second name, never copied.
+    // A file that cannot be written, a text that would be too large to read back and a
+    // ".bad" that cannot be kept each cost one line on the standard error, and the last
+    // never stops the save; a file left alone on purpose (read-only, or no regular file)
+    // costs none.
     void Save();
 
     virtual void AfterConstruction() { Load(); }
@@ -58,8 +63,10 @@ private:
     std::string FFileName;
     // The bytes of a file that the load stopped in, until the first save has kept them.
     std::optional<std::string> FUnreadFile;
-    // A file too large to read: the first save copies it from the disk instead.
+    // A file too large to read: the first save keeps it by a second name instead.
     bool FUnreadTooLarge = false;
+    // A file that is there but could not be read: never replaced.
+    bool FLeaveFileAlone = false;
 };
 
 // Runs BeforeDestruction (the save) while the settings object is still whole, then frees it.

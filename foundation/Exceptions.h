@@ -57,6 +57,11 @@ class EFileLeftAlone : public EFCreateError {
 class EFileTooLarge : public EFOpenError {
     using EFOpenError::EFOpenError;
 };
+// A file that was saved but whose old content could not be kept under another name, as
+// the save was asked to (the unreadable settings file's ".bad").
+class EFileNotKept : public EStreamError {
+    using EStreamError::EStreamError;
+};
 // A stream that holds fewer bytes than its content says it does ("Stream read error").
 class EReadError : public EStreamError {
     using EStreamError::EStreamError;

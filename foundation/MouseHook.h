@@ -41,9 +41,6 @@ public:
     void Uninstall();
     // The installed hook, null while none is installed.
     const platform::MouseWatcher* HookHandle() const { return FHookHandle.get(); }
-    // Whether a stroke is held right now (see OnHoldStroke). The hook reads the held mouse
-    // on the GUI thread: nothing that blocks that thread for long may run meanwhile.
-    bool StrokeHeld() const { return FHookHandle && FHookHandle->HoldsStroke(); }
 
     // Translates a hooked point into the client frame of the window that covers the
     // whole virtual desktop, lets 'inWindowFrame' work on it there, and writes it back

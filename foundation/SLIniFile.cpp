@@ -16,8 +16,6 @@
 
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
-// A blank in the file's own encoding, UTF-16 little-endian.
-constexpr std::string_view kUtf16LeBlank(" \0", 2);
 
 // Sections and keys are found in either case, as people write them in their own language.
 std::string Fold(const std::string& name) {
@@ -62,7 +60,7 @@ std::optional<int> ParseInteger(std::string_view text) {
 TSLMemIniFile::TSLMemIniFile(std::string fileName) : FileName_(std::move(fileName)) {
     if (FileName_.empty())
         return;
-    const std::optional<std::string> bytes = ReadRegularFile(FileName_, kMaxLanguageFileBytes);
+    const std::optional<std::string> bytes = ReadSavedFile(FileName_, kMaxLanguageFileBytes);
     if (bytes)
         SetText(platform::DecodeTextFileBytes(*bytes));
 }
@@ -205,6 +203,9 @@ void TSLMemIniFile::SetText(const std::string& text) {
 
 void TSLMemIniFile::UpdateFile() const {
     // Replaced as a whole: a failed write (a full disk) leaves the old file as it was.
-    // A save in place pads with UTF-16 blanks, which the next read takes as a blank line.
-    ReplaceFileContent(FileName_, platform::EncodeUtf16LeWithBom(GetText()), kUtf16LeBlank);
+    // UTF-16 takes up to twice the bytes of the text that was read, so a file that would no
+    // longer be read is not written.
+    const std::string bytes = platform::EncodeUtf16LeWithBom(GetText());
+    CheckWithinReadLimit(FileName_, bytes.size(), kMaxLanguageFileBytes);
+    ReplaceFileContent(FileName_, bytes);
 }

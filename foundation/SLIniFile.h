@@ -49,7 +49,8 @@ public:
     void SetText(const std::string& text);
 
     // Writes the whole image to FileName, replacing the file safely (ReplaceFileContent);
-    // raises EFCreateError when the file cannot be written, and the old file stays.
+    // raises EFCreateError when the file cannot be written or the image would be more than
+    // kMaxLanguageFileBytes, and the old file stays.
     void UpdateFile() const;
 
 private:

@@ -505,6 +505,9 @@ void FinalizeSLLangUtils() {
         return;
     Translator = nullptr;
     TheTranslator->UpdateFile();
+    // The image is on the disk, or the failure has been told: the destructor need not
+    // write it once more.
+    TheTranslator->SetReadOnly(true);
     TheTranslator.reset();
 }
 

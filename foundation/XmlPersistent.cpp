@@ -127,7 +127,7 @@ void TXmlPersistent::EndUpdate() {
 }
 
 void TXmlPersistent::LoadFromFile(const std::string& fileName) {
-    const std::optional<std::string> bytes = ReadRegularFile(fileName, kMaxXmlFileBytes);
+    const std::optional<std::string> bytes = ReadSavedFile(fileName, kMaxXmlFileBytes);
     if (!bytes)
         return;
     std::istringstream text(*bytes);
@@ -149,6 +149,7 @@ void TXmlPersistent::ReadFromXmlNode(pugi::xml_node element) {
 void TXmlPersistent::SaveToFile(const std::string& fileName) {
     std::ostringstream text;
     SaveToStream(text);
+    CheckWithinReadLimit(fileName, text.str().size(), kMaxXmlFileBytes);
     TSLXmlfn::WriteFile(fileName, text.str());
 }
 

@@ -171,7 +171,8 @@ public:
     // Parses from the stream's current position to its end; the root's name plays no part.
     virtual void LoadFromStream(std::istream& stream);
     virtual void ReadFromXmlNode(pugi::xml_node element);
-    // The file is created or emptied first.
+    // The file is created or emptied first. A text of more than kMaxXmlFileBytes, which
+    // LoadFromFile would refuse, fails with EFCreateError and writes nothing.
     virtual void SaveToFile(const std::string& fileName);
     virtual void SaveToStream(std::ostream& stream);
     // Replaces the element's child elements; its attributes stay (same names are overwritten).

@@ -14,6 +14,11 @@ QSize PrimaryScreenSize() {
     return screen ? screen->geometry().size() : kFallbackScreenSize;
 }
 
+QRect PrimaryWorkArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), kFallbackScreenSize);
+}
+
 QRect VirtualDesktopRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->virtualGeometry() : QRect(QPoint(0, 0), kFallbackScreenSize);

@@ -11,6 +11,11 @@ namespace platform {
 // The primary monitor's size, origin at its top-left corner.
 QSize PrimaryScreenSize();
 
+// The part of the primary monitor that windows may take, in global (desktop)
+// coordinates: the monitor less the panels and docks the desktop reserves (the window
+// manager's work area); the whole monitor without a window manager.
+QRect PrimaryWorkArea();
+
 // The bounding rectangle of all monitors, in global (desktop) coordinates.
 // Its top-left is not (0, 0) when a monitor lies left of or above the primary one.
 QRect VirtualDesktopRect();

@@ -11,6 +11,7 @@
 
 #include "platform/desktop/WindowSystem.h"
 #include "platform/desktop/X11Display.h"
+#include "platform/desktop/X11Properties_x11.h"
 
 #include <X11/Xatom.h>
 
@@ -27,44 +28,6 @@ constexpr long kIconicState = 3;
 // How long a window manager gets to carry an activation out, and how often we look.
 constexpr int kActivationWaitMs = 200;
 constexpr unsigned long kActivationPollMs = 1;
-constexpr long kMaxPropertyLongs = 1024;
-
-Atom AtomNamed(Display* display, const char* name) {
-    return XInternAtom(display, name, False);
-}
-
-// A property of 32-bit items (windows, atoms, cardinals); empty when it is missing.
-std::vector<long> ReadLongs(Display* display, Window window, const char* property, Atom type) {
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0, bytesAfter = 0;
-    unsigned char* data = nullptr;
-    std::vector<long> values;
-    if (XGetWindowProperty(display, window, AtomNamed(display, property), 0, kMaxPropertyLongs,
-                           False, type, &actualType, &format, &count, &bytesAfter,
-                           &data) == Success &&
-        data && format == 32) {
-        // Xlib hands 32-bit items over as longs.
-        const auto* items = reinterpret_cast<const long*>(data);
-        values.assign(items, items + count);
-    }
-    if (data)
-        XFree(data);
-    return values;
-}
-
-// A window manager that follows EWMH names a check window of its own on the root
-// window, and the check window names itself; a stale name left by a manager that has
-// gone fails the second test.
-bool WindowManagerRuns(Display* display) {
-    const Window root = DefaultRootWindow(display);
-    const std::vector<long> check = ReadLongs(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
-    if (check.empty() || check.front() == 0)
-        return false;
-    const std::vector<long> self = ReadLongs(display, static_cast<Window>(check.front()),
-                                             "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
-    return !self.empty() && self.front() == check.front();
-}
 
 Window ActiveWindow(Display* display, bool managed) {
     if (managed) {
@@ -93,20 +56,6 @@ bool IsMinimised(Display* display, Window window) {
     const std::vector<long> netState = ReadLongs(display, window, "_NET_WM_STATE", XA_ATOM);
     const long hidden = static_cast<long>(AtomNamed(display, "_NET_WM_STATE_HIDDEN"));
     return std::find(netState.begin(), netState.end(), hidden) != netState.end();
-}
-
-// A request to the window manager about 'window' (EWMH: sent to the root window).
-void SendToWindowManager(Display* display, Window window, const char* message,
-                         const std::array<long, 5>& data) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = AtomNamed(display, message);
-    event.xclient.format = 32;
-    std::copy(data.begin(), data.end(), event.xclient.data.l);
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
 }
 
 bool WaitUntilActive(Display* display, Window window) {

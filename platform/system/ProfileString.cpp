@@ -1,12 +1,12 @@
 #include "platform/system/ProfileString.h"
 
+#include "platform/system/RegularFileReader.h"
 #include "platform/system/TextFileEncoding.h"
 #include "platform/system/TextRules.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace platform {
 namespace {
@@ -54,11 +54,14 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
                                     const std::string& defaultValue, const std::string& fileName,
                                     int bufferSize) {
     const int maxChars = bufferSize - 1;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return Truncate(TrimBlanks(defaultValue), maxChars);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::optional<std::string> value = FindValue(DecodeTextFileBytes(bytes), section, key);
+    std::optional<std::string> bytes;
+    try {
+        bytes = ReadRegularFile(fileName, kMaxProfileFileBytes);
+    } catch (const std::system_error&) {
+        // A file that cannot be read, or one too large for a profile, holds no value.
+    }
+    const std::optional<std::string> value =
+        bytes ? FindValue(DecodeTextFileBytes(*bytes), section, key) : std::nullopt;
     return Truncate(value ? std::string_view(*value) : TrimBlanks(defaultValue), maxChars);
 }
 

@@ -4,12 +4,18 @@
 #include "platform/widgets/WindowTitle.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QTranslator>
+#include <QtMath>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -23,6 +29,90 @@ constexpr int kDefaultButtonShift = 8;
 constexpr const char* kTranslationsInstalled = "tarselDesktopTranslations";
 
 using TButtonRow = std::vector<std::pair<QMessageBox::StandardButton, int>>;
+
+// Qt's box, placed once it knows its size: it sizes itself for its wrapped text only
+// while it shows. It never grows beyond the primary monitor's work area, and its text is
+// never cut: a word too wide for a line is broken anywhere, a text too long for the
+// screen scrolls, and the buttons stay on the screen.
+class TPlacedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event); // takes the size for the text
+        FitOnPrimaryScreen();
+        TCustomForm::CentreOnPrimaryScreen(*this);
+    }
+
+    bool event(QEvent* event) override {
+        // Qt's box takes its size anew at each layout request, from its label's wishes;
+        // once the size is ours, it stays.
+        if (event->type() == QEvent::LayoutRequest && SizedHere_)
+            return QDialog::event(event);
+        return QMessageBox::event(event);
+    }
+
+private:
+    void FitOnPrimaryScreen() {
+        auto* label = findChild<QLabel*>("qt_msgbox_label");
+        if (!label || !layout())
+            return;
+        const QSize room = TCustomForm::RoomOnPrimaryScreen(*this);
+        // Qt's label breaks lines only between words, and asks for the width of the widest
+        // word: a box narrower than that would cut the word at its edge.
+        const bool wordTooWide = layout()->totalMinimumSize().width() > width();
+        if (!wordTooWide && width() <= room.width() && height() <= room.height())
+            return;
+        QSize wanted = size();
+        if (ShowTextInView(*label)) {
+            if (height() > room.height())
+                wanted.rwidth() += TextView_->verticalScrollBar()->sizeHint().width();
+            else
+                wanted.rheight() += MissingTextHeight();
+        }
+        setFixedSize(wanted.boundedTo(room));
+        SizedHere_ = true;
+    }
+
+    // Puts the text into a read-only view of plain text in the label's place, on the box's
+    // own background; false where the box is not built as expected.
+    bool ShowTextInView(QLabel& label) {
+        auto* grid = qobject_cast<QGridLayout*>(layout());
+        if (!grid)
+            return false;
+        auto* view = new QTextEdit(this);
+        view->setPlainText(label.text());
+        view->setReadOnly(true);
+        view->setFrameShape(QFrame::NoFrame);
+        view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->document()->setDocumentMargin(0);
+        view->setFont(label.font());
+        QPalette colours = view->palette();
+        colours.setColor(QPalette::Base, palette().color(QPalette::Window));
+        view->setPalette(colours);
+        // Enter and Esc stay with the buttons; a click lets the keys scroll the text.
+        view->setFocusPolicy(Qt::ClickFocus);
+        delete grid->replaceWidget(&label, view);
+        label.hide();
+        view->show(); // the box is showing already; the layout lays out shown widgets only
+        TextView_ = view;
+        return true;
+    }
+
+    // How much taller the view must be to show its whole text at its width: Qt's box
+    // reckoned with its label, which breaks lines otherwise. Pixels.
+    int MissingTextHeight() {
+        layout()->activate(); // the view in the label's place, at the box's width
+        QTextDocument& text = *TextView_->document();
+        text.setTextWidth(TextView_->width());
+        return std::max(0, qCeil(text.size().height()) - TextView_->height());
+    }
+
+    QTextEdit* TextView_ = nullptr;
+    bool SizedHere_ = false;
+};
 
 TButtonRow ButtonsFor(std::uint32_t flags) {
     switch (flags & kButtonsMask) {
@@ -78,11 +168,10 @@ int ShowMessageBox(const std::string& text, const std::string& caption, std::uin
     InstallDesktopTranslations();
     // A box belongs to the window it is shown over, so a window manager keeps it above
     // that window, always-on-top windows included.
-    QMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, TCustomForm::OwnerWindowFor(nullptr));
-    // Where the other dialogs open, not over its owner, which may be the main window
-    // spanning every monitor.
-    TCustomForm::CentreOnPrimaryScreenWhenShown(box);
+    // It opens where the other dialogs open, not over its owner, which may be the main
+    // window spanning every monitor.
+    TPlacedMessageBox box(IconFor(flags), WindowTitleFor(caption), QString::fromStdString(text),
+                          QMessageBox::NoButton, TCustomForm::OwnerWindowFor(nullptr));
     // The text may come from a file or a reply: it is shown as written, never as markup
     // that could draw pictures or offer links to local files.
     box.setTextFormat(Qt::PlainText);

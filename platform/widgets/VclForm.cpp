@@ -1,5 +1,7 @@
 #include "platform/widgets/VclForm.h"
 
+#include "platform/desktop/Screen.h"
+#include "platform/desktop/WindowFrame.h"
 #include "platform/widgets/VclButton.h"
 #include "platform/widgets/WindowTitle.h"
 
@@ -9,48 +11,42 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 TCustomForm* TheMainForm = nullptr;
 
-// Centres its window on the primary monitor whenever the window is shown: the show event
-// comes before the window is mapped, so the window manager gets the centred place.
-class TCentreWhenShown : public QObject {
-public:
-    explicit TCentreWhenShown(QWidget& window) : QObject(&window) {
-        window.installEventFilter(this);
-    }
+// How long a window manager gets to tell the frame it puts around a new window.
+constexpr int kFrameAnswerBoundMs = 500;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show)
-            if (auto* window = qobject_cast<QWidget*>(watched))
-                TCustomForm::CentreOnPrimaryScreen(*window);
-        return false;
-    }
-};
+platform::TWindowFrame FrameAround(QWidget& window) {
+    return platform::FrameOfWindow(window.winId(), kFrameAnswerBoundMs);
+}
 
-// Quits its loop once the window is exposed on the screen.
+// Quits its loop once the window is exposed on the screen, and says so.
 class TExposeWaiter : public QObject {
 public:
     TExposeWaiter(QWindow& window, QEventLoop& loop) : Loop_(loop) {
         window.installEventFilter(this);
     }
+    bool Exposed() const { return Exposed_; }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         // The expose event is handled (the window painted) before the loop sees the quit.
-        if (event->type() == QEvent::Expose)
+        if (event->type() == QEvent::Expose) {
+            Exposed_ = true;
             Loop_.quit();
+        }
         return false;
     }
 
 private:
     QEventLoop& Loop_;
+    bool Exposed_ = false;
 };
 } // namespace
 
@@ -274,19 +270,23 @@ void TCustomForm::ApplyWindowFlags() {
         Widget()->show();
 }
 
-// Desktop coordinates; the window's client area is centred (a frame a window manager
-// adds around it is not known before it is mapped).
+// Desktop coordinates. The frame's place is asked for as the window manager reads it: the
+// frame's own top-left corner, or the window's inside it.
 void TCustomForm::CentreOnPrimaryScreen(QWidget& window) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    if (window.testAttribute(Qt::WA_DontShowOnScreen))
         return;
-    const QRect area = screen->geometry();
-    window.move(area.x() + (area.width() - window.width()) / 2,
-                area.y() + (area.height() - window.height()) / 2);
+    const QRect area = platform::PrimaryWorkArea();
+    const platform::TWindowFrame frame = FrameAround(window);
+    const QSize outer = window.size().grownBy(frame.Extents);
+    const QPoint frameTopLeft(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+                              area.y() + std::max(0, (area.height() - outer.height()) / 2));
+    window.move(frame.PositionIsFrames
+                    ? frameTopLeft
+                    : frameTopLeft + QPoint(frame.Extents.left(), frame.Extents.top()));
 }
 
-void TCustomForm::CentreOnPrimaryScreenWhenShown(QWidget& window) {
-    new TCentreWhenShown(window); // owned by the window
+QSize TCustomForm::RoomOnPrimaryScreen(QWidget& window) {
+    return platform::PrimaryWorkArea().size().shrunkBy(FrameAround(window).Extents);
 }
 
 void TCustomForm::SetVisible(bool visible) {
@@ -296,12 +296,13 @@ void TCustomForm::SetVisible(bool visible) {
 void TCustomForm::Show() {
     if (!Widget())
         return;
-    if (Position_ == TPosition::poScreenCenter && !Widget()->isVisible())
-        CentreOnPrimaryScreen(*Widget());
     if (BorderStyle_ == TBorderStyle::bsDialog)
         Widget()->setFixedSize(Width(), Height());
-    if (!Widget()->isVisible())
+    if (!Widget()->isVisible()) {
         BelongToOwnerWindow();
+        if (Position_ == TPosition::poScreenCenter)
+            CentreOnPrimaryScreen(*Widget());
+    }
     TControl::SetVisible(true);
     Widget()->show();
     Widget()->raise();
@@ -348,8 +349,16 @@ bool TCustomForm::WaitUntilDrawn(int boundMs) {
     while (!window->isExposed() && !deadline.hasExpired()) {
         QEventLoop loop;
         const TExposeWaiter waiter(*window, loop);
-        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        bool bound = false;
+        QTimer::singleShot(deadline.remainingTime(), &loop, [&] {
+            bound = true;
+            loop.quit();
+        });
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // Neither: the application is ending its event loops, which from now on return
+        // at once. Nothing will be drawn any more.
+        if (!waiter.Exposed() && !bound)
+            return false;
     }
     if (!window->isExposed())
         return false;

@@ -71,6 +71,7 @@ public:
     // or after boundMs; false on the bound. A window manager maps and exposes a window
     // some time after it is shown, so a program about to block its event loop waits for
     // this, or the window stands on the screen undrawn. Input stays queued meanwhile.
+    // False at once when the application ends its event loops (it is quitting).
     bool WaitUntilDrawn(int boundMs);
     bool Modal() const { return ModalLoop_ != nullptr; }
     // A non-zero result ends a modal loop.
@@ -91,12 +92,15 @@ public:
     // there is none, as the class library's first created form). Only windows that are
     // shown count, never except. Null when the program shows none.
     static QWidget* OwnerWindowFor(const QWidget* except);
-    // Every dialog and box of the program opens centred on the primary monitor, never
-    // over the main window, which spans all monitors. The first moves window there now
-    // (its size as it is); the second does so each time window is shown, at its size
-    // then, for windows that take their size only when shown (Qt's message boxes).
+    // Every dialog and box of the program opens centred on the primary monitor's work
+    // area, never over the main window, which spans all monitors: the window with the
+    // frame a window manager puts around it, at the window's size as it is now (call it
+    // once that size is final, before the window is mapped). A window larger than the
+    // work area keeps its frame's top-left corner, with the title bar, on it.
     static void CentreOnPrimaryScreen(QWidget& window);
-    static void CentreOnPrimaryScreenWhenShown(QWidget& window);
+    // The largest size the window may take so that it fits the primary monitor's work
+    // area with its frame.
+    static QSize RoomOnPrimaryScreen(QWidget& window);
 
     // Fire OnCreate and OnDestroy; derived windows extend them.
     virtual void DoCreate();

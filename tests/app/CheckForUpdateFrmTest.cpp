@@ -38,7 +38,7 @@ bool WaitingPanelVisible() {
 
 bool CheckWindowExists() {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->windowTitle() == "CheckForUpdateForm")
+        if (widget->windowTitle() == QString::fromStdString(Title))
             return true;
     return false;
 }

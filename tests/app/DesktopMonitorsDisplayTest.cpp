@@ -95,6 +95,18 @@ public:
     void RemoveSecondMonitor() const { FServer.Run("xrandr", {"--delmonitor", "second"}); }
     static QRect Second() { return kPrimary.translated(kMonitor.width(), 0); }
 
+    // The primary monitor right of another one, as a laptop's screen left of its docking
+    // station's monitor: the desktop's top-left corner is the other monitor's.
+    void PutPrimaryRightOfAnother() const {
+        FServer.Run("xrandr", {"--delmonitor", "first"});
+        FServer.Run("xrandr", {"--setmonitor", "*first", Geometry(Second()), "screen"});
+        AddLeftMonitor();
+    }
+    void AddLeftMonitor() const {
+        FServer.Run("xrandr", {"--setmonitor", "left", Geometry(kPrimary), "none"});
+    }
+    void RemoveLeftMonitor() const { FServer.Run("xrandr", {"--delmonitor", "left"}); }
+
     QString Display() const { return FServer.Display(); }
     // What the screen shows, from the framebuffer.
     QImage Screen() const { return FServer.FramebufferImage(); }
@@ -211,8 +223,7 @@ TEST_P(DesktopMonitors, WaitingPanelIsOnTheScreenAndTheAnswerOpensOnThePrimaryMo
         xdo::Key(key);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !service.Requests().empty(); })) << "no request";
 
-    // The program blocks in the request now: what the screen shows is what it drew
-    // before it.
+    // The request is out, and the service holds it: the panel stands on the screen.
     const QRect panel(kPrimary.center() - QPoint(kPanel.width() / 2, kPanel.height() / 2), kPanel);
     const QImage waiting = desktop->Screen();
     waiting.copy(panel.adjusted(-20, -20, 20, 20)).save(Artifact("WaitingPanel" + Suffix()));
@@ -270,6 +281,43 @@ TEST_P(DesktopMonitors, MainWindowCoversAMonitorThatComesAndLetsItGo) {
     Quit(onPrimaryPart);
     EXPECT_EQ(SavedOffsetX(sandbox.ReadSettings(), "TRectangleRuler"), ruler.x())
         << "an instrument that showed partly is not moved";
+}
+
+// The laptop taken off its dock and put back: the monitor left of the primary one goes and
+// comes while a straight ruler stands on the primary monitor. The window follows the
+// desktop's top-left corner; the ruler stays where it stands on the screen, and is saved
+// where it was loaded.
+TEST_P(DesktopMonitors, AnInstrumentStaysPutWhileAMonitorLeftOfItGoesAndComes) {
+    SetUpDesktop(false);
+    desktop->PutPrimaryRightOfAnother();
+    const QRect primary = TTestDesktop::Second();
+    const QRect ruler(primary.x() + 300, 300, 500, 64);
+    Start(OneInstrumentSettings("TRectangleRuler", ruler));
+    const QPoint onRuler = ruler.topLeft() + QPoint(100, 32);
+    ASSERT_TRUE(WaitForBodyAt(onRuler));
+    const auto rulerShowsInPlace = [&](const QString& step) {
+        QImage shot;
+        const bool inPlace = ProcessEventsUntil([&] {
+            shot = X().Grab(kPrimary.united(primary));
+            const auto body = [](QRgb pixel) { return pixel == kBody; };
+            return CountPixels(shot, ruler, body) > ruler.width() * 30 &&
+                   CountPixels(shot, shot.rect(), body) == CountPixels(shot, ruler, body);
+        });
+        shot.save(Artifact("RulerStaysPut" + step + Suffix()));
+        return inPlace;
+    };
+
+    desktop->RemoveLeftMonitor();
+    EXPECT_TRUE(ProcessEventsUntil([&] { return X().WindowGeometry(window) == primary; }))
+        << "the window does not follow the desktop's corner";
+    EXPECT_TRUE(rulerShowsInPlace("AfterTheLeftMonitorWent")) << "the ruler moved";
+    desktop->AddLeftMonitor();
+    EXPECT_TRUE(ProcessEventsUntil([&] {
+        return X().WindowGeometry(window) == kPrimary.united(primary);
+    })) << "the window does not cover the monitor that came back";
+    EXPECT_TRUE(rulerShowsInPlace("AfterItCameBack")) << "the ruler moved";
+    Quit(onRuler);
+    EXPECT_EQ(SavedOffsetX(sandbox.ReadSettings(), "TRectangleRuler"), ruler.x());
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, DesktopMonitors, testing::Values(false, true),

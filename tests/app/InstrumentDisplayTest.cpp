@@ -18,6 +18,7 @@
 #include "support/XdoTool.h"
 
 #include <QApplication>
+#include <QFile>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -178,7 +179,7 @@ protected:
     // shape is its pixels, once the program has caught up with what the test did.
     void ExpectWholeInstrument(const QString& step) {
         TInstrumentFrame expected;
-        expected.Update(*model.Rulers[current], font);
+        expected.Update(*model.Rulers[current], font, QRect(QPoint(0, 0), x.ScreenSize()));
         TShown shown;
         ProcessEventsUntil([&] {
             shown = Shown(expected);
@@ -242,6 +243,32 @@ TEST_F(InstrumentOnScreen, ShiftArrowsMoveAndCtrlArrowsResizeTheWholeInstrument)
         ExpectWholeInstrument(QString("shift-back-%1").arg(kind));
         Quit();
     }
+}
+
+// The program's resident memory, MiB, from /proc.
+double ResidentMiB(qint64 pid) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+// A settings file may hold a set square of 40000 px, far larger than any screen: what of
+// it lies on the screen shows as usual, and the program's memory stays that of a screenful
+// (a picture of the whole instrument would take gigabytes).
+TEST_F(InstrumentOnScreen, ASetSquareFarLargerThanTheScreenShowsAtTheCostOfAScreen) {
+    TBaseRuler& square = *model.Rulers[1];
+    TModel::Place(square, 40, 40, 0);
+    square.Width = square.Height = 40000;
+    Start(1);
+    ExpectWholeInstrument("huge-set-square");
+    const double resident = ResidentMiB(sandbox.Pid());
+    EXPECT_GT(resident, 0) << "no memory figure";
+    EXPECT_LT(resident, 1024);
+    Quit();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The main window's picture is the instrument's bounding box and its shape exactly the
-// pixels the picture covers; moving the instrument by whole pixels reuses both.
+// The main window's picture is the part of the instrument's bounding box that lies on the
+// window and its shape exactly the pixels the picture covers; moving the instrument by
+// whole pixels reuses both.
 
 #include "app/InstrumentFrame.h"
 #include "platform/widgets/VclGraphics.h"
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -56,6 +58,8 @@ TEST(CoveredRegion, AnAntiAliasedCircleIsCoveredToItsFringe) {
 
 class InstrumentFrame : public testing::Test {
 protected:
+    // The window's client rectangle: large enough for every instrument below.
+    const QRect window{0, 0, 3000, 2000};
     TFont font;
     TInstrumentFrame frame;
 };
@@ -64,7 +68,7 @@ TEST_F(InstrumentFrame, PictureIsTheInstrumentsBoundingBoxAtItsWindowPlace) {
     TRectangleRuler ruler;
     ruler.OffsetX = 1000;
     ruler.OffsetY = 700;
-    const QRect changed = frame.Update(ruler, font);
+    const QRect changed = frame.Update(ruler, font, window);
     EXPECT_EQ(changed, frame.Bounds());
     // The strip (0, 0)-(500, 64) with a little room around it, not the desktop.
     EXPECT_TRUE(frame.Bounds().contains(QRect(1000, 700, 500, 64))) << frame.Bounds().x();
@@ -78,7 +82,7 @@ TEST_F(InstrumentFrame, PictureIsTheInstrumentsBoundingBoxAtItsWindowPlace) {
     // Inside the body the picture is opaque sky blue.
     const QPoint body = QPoint(1100, 732) - frame.Bounds().topLeft();
     EXPECT_EQ(frame.Picture().pixel(body), qRgb(0x87, 0xCE, 0xEB));
-    EXPECT_TRUE(frame.Shows(ruler));
+    EXPECT_TRUE(frame.Shows(ruler, window));
 }
 
 TEST_F(InstrumentFrame, AWholePixelMoveKeepsThePictureAndMovesTheShape) {
@@ -86,27 +90,27 @@ TEST_F(InstrumentFrame, AWholePixelMoveKeepsThePictureAndMovesTheShape) {
     ruler.Angle = 15;
     ruler.OffsetX = 300.5f; // a half pixel, as on a screen of odd width
     ruler.OffsetY = 200;
-    frame.Update(ruler, font);
+    frame.Update(ruler, font, window);
     const qint64 picture = frame.Picture().cacheKey();
     const QRegion shape = frame.Shape();
     const QRect bounds = frame.Bounds();
 
     ruler.OffsetX += 37;
     ruler.OffsetY -= 8;
-    EXPECT_FALSE(frame.Shows(ruler));
-    const QRect changed = frame.Update(ruler, font);
+    EXPECT_FALSE(frame.Shows(ruler, window));
+    const QRect changed = frame.Update(ruler, font, window);
     EXPECT_EQ(frame.Picture().cacheKey(), picture) << "not drawn again";
     EXPECT_EQ(frame.Shape(), shape.translated(37, -8));
     EXPECT_EQ(changed, bounds.translated(37, -8));
-    EXPECT_TRUE(frame.Shows(ruler));
+    EXPECT_TRUE(frame.Shows(ruler, window));
 
     // A turn, a new size or a move by a part of a pixel draws it anew.
     ruler.OffsetX += 0.25f;
-    frame.Update(ruler, font);
+    frame.Update(ruler, font, window);
     EXPECT_NE(frame.Picture().cacheKey(), picture);
     const qint64 moved = frame.Picture().cacheKey();
     ruler.Angle = 30;
-    frame.Update(ruler, font);
+    frame.Update(ruler, font, window);
     EXPECT_NE(frame.Picture().cacheKey(), moved);
 }
 
@@ -115,13 +119,46 @@ TEST_F(InstrumentFrame, AnotherInstrumentReplacesThePictureAndClearLeavesNoShape
     TProtractorRuler360 disc;
     straight.OffsetX = disc.OffsetX = 100;
     straight.OffsetY = disc.OffsetY = 100;
-    frame.Update(straight, font);
-    frame.Update(disc, font);
-    EXPECT_FALSE(frame.Shows(straight));
+    frame.Update(straight, font, window);
+    frame.Update(disc, font, window);
+    EXPECT_FALSE(frame.Shows(straight, window));
     EXPECT_TRUE(frame.Shape().contains(QPoint(350, 500))) << "the disc's bottom, below the strip";
     frame.Clear();
     EXPECT_TRUE(frame.Shape().isEmpty());
-    EXPECT_FALSE(frame.Shows(disc));
+    EXPECT_FALSE(frame.Shows(disc, window));
+}
+
+// Only the part of the instrument that lies on the window is drawn, each pixel as in a
+// picture of the whole instrument (lines cut at the window's edge anti-aliased a few units
+// apart, which no eye sees), also after a whole-pixel move that brings another part onto
+// the window. An instrument wholly on the window is drawn exactly as before.
+TEST_F(InstrumentFrame, OnlyThePartOnTheWindowIsDrawnAsInTheWholePicture) {
+    const QRect small(0, 0, 800, 600);
+    TProtractorRuler360 disc;
+    disc.Angle = 15;
+    // The second and the last are whole-pixel moves of the one before.
+    const QPointF places[] = {{-150, 100}, {-250, 100}, {650.5f, 320}, {900, 50}, {120, 40}};
+    TInstrumentFrame cut;
+    for (const QPointF& place : places) {
+        SCOPED_TRACE(testing::Message() << "at " << place.x() << ", " << place.y());
+        disc.OffsetX = static_cast<float>(place.x());
+        disc.OffsetY = static_cast<float>(place.y());
+        TInstrumentFrame whole;
+        whole.Update(disc, font, small.adjusted(-2000, -2000, 2000, 2000));
+        cut.Update(disc, font, small);
+        const QRect shown = whole.Bounds() & small;
+        EXPECT_TRUE(shown.isEmpty() ? cut.Shape().isEmpty() : cut.Bounds() == shown);
+        const int tolerance = small.contains(whole.Bounds()) ? 0 : 8;
+        int differ = 0;
+        for (int y = shown.top(); y <= shown.bottom(); ++y)
+            for (int x = shown.left(); x <= shown.right(); ++x) {
+                const QRgb a = cut.Picture().pixel(QPoint(x, y) - cut.Bounds().topLeft());
+                const QRgb b = whole.Picture().pixel(QPoint(x, y) - whole.Bounds().topLeft());
+                differ += std::abs(qRed(a) - qRed(b)) > tolerance ||
+                          std::abs(qAlpha(a) - qAlpha(b)) > tolerance;
+            }
+        EXPECT_EQ(differ, 0);
+    }
 }
 
 // The pointer that snapping holds on an edge stands 2 px outside the outline. A press there
@@ -136,7 +173,7 @@ TEST_F(InstrumentFrame, ThePointerHeldOnAnEdgeIsOutsideTheShape) {
                 ruler->Angle = angle;
                 ruler->OffsetX = 600 + fraction;
                 ruler->OffsetY = 500 + fraction;
-                frame.Update(*ruler, font);
+                frame.Update(*ruler, font, window);
                 // Pointers above the top edge (for the disc, around its circle), snapped
                 // and rounded to a pixel as the move bridge does, halves to even.
                 for (float along = 0; along <= ruler->Width; along += 11) {

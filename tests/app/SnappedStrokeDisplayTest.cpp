@@ -4,14 +4,18 @@
 // program drives the pointer with, stands for remote-desktop and xdotool input).
 // Positions come from the screen the display has; nothing assumes its size.
 
+#include "app/HttpClient.h"
 #include "support/DeviceInput.h"
 #include "support/FakeInput.h"
+#include "support/LocalHttpServer.h"
 #include "support/PointerRecorder.h"
 #include "support/ProgramSandbox.h"
 #include "support/Waiting.h"
 #include "support/XClient.h"
 #include "support/XdoTool.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 #include <QTransform>
 #include <gtest/gtest.h>
@@ -309,6 +313,37 @@ protected:
         ExpectTravelledWithTheMouse(instrument, stroke, pressed, path);
     }
 
+    // Starts the program on the straight ruler with the update service at 'service', and
+    // a check from the menu (检查更新: the four kinds, snapping, 半透明, 帮助, then the
+    // fourth entry of 帮助). Returns once the service has the request.
+    TInstrument StartWithUpdateCheck(const TLocalHttpServer& service) {
+        const TInstrument ruler = StraightRuler(0);
+        sandbox.UseLanguageFolder(
+            "test", "[TAppStr]\r\nUpdateUrl=" + QByteArray::fromStdString(service.BaseUrl()) +
+                        "/check.asp\r\n");
+        Start(ruler);
+        xdo::Click(ruler.Screen({200, kRulerHeight / 2.0}), 3);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return x.TopLevelWindows().size() > 2; }))
+            << "no menu";
+        for (const char* key : {"Down", "Down", "Down", "Down", "Down", "Down", "Down", "Right",
+                                "Down", "Down", "Down", "Return"})
+            xdo::Key(key);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !service.Requests().empty(); }))
+            << "no update check";
+        return ruler;
+    }
+
+    // The program's windows but the main one that carry its title: the waiting panel.
+    QStringList WaitingPanels() const {
+        QStringList panels;
+        const QString ids =
+            xdo::Output({"search", "--onlyvisible", "--pid", QString::number(sandbox.Pid())});
+        for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+            if (id.toULong() != window && xdo::Output({"getwindowname", id}) == "Tarsel桌面标尺")
+                panels << id;
+        return panels;
+    }
+
     // Points 'step' px apart from 'startLocal' along the straight direction 'along'
     // (screen), rounded to pixels as a mouse reports them.
     static std::vector<QPoint> StraightPath(const TInstrument& instrument, QPointF startLocal,
@@ -510,6 +545,38 @@ TEST_F(SnappedStroke, KillingTheProgramMidStrokeLeavesTheMouseWorking) {
     device.Sync();
     EXPECT_TRUE(recorder->WaitUntil(
         [](const std::vector<TPointerRecord>& records) { return StrokeOf(records).Complete; }));
+}
+
+// The update check waits for a service that never answers; meanwhile a stroke in the
+// program below keeps to the edge, reaches that program while the check still waits, and
+// gives the mouse back at its release.
+TEST_F(SnappedStroke, AStrokeDuringAnUpdateCheckIsSnappedAndEndsWithItsRelease) {
+    TLocalHttpServer service;
+    service.NeverAnswer();
+    const TInstrument ruler = StartWithUpdateCheck(service);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !WaitingPanels().empty(); }))
+        << "no waiting panel under the program's title";
+    const QPoint pressed = PressAt(ruler.Screen({100, -kSnapGap}));
+    WobblyStroke({1, 0}, 40);
+    TStrokeRecord stroke;
+    ReleaseAndRecord(stroke);
+    ExpectOnSnapLine(ruler, stroke, pressed);
+    EXPECT_EQ(service.WaitingClients(), 1) << "the stroke waited for the check to end";
+}
+
+TEST_F(SnappedStroke, SigtermDuringAnUpdateCheckEndsTheProgramAtOnceAndSavesTheSettings) {
+    TLocalHttpServer service;
+    service.NeverAnswer();
+    StartWithUpdateCheck(service);
+    ASSERT_TRUE(QFile::remove(sandbox.SettingsPath())); // read at start, written at the end
+    QElapsedTimer clock;
+    clock.start();
+    sandbox.Terminate();
+    // Long before the check would give up by itself.
+    EXPECT_TRUE(sandbox.WaitForExit(THttpClientSettings{}.TotalTimeout.count() / 2))
+        << sandbox.Output().toStdString();
+    RecordProperty("ms_from_sigterm_to_exit", static_cast<int>(clock.elapsed()));
+    EXPECT_TRUE(sandbox.ReadSettings().contains("<TRectangleRuler")) << "the settings were saved";
 }
 
 } // namespace

@@ -142,9 +142,11 @@ QString Title(unsigned long window) {
     return title;
 }
 
-// The first visible window of the program whose title matches pattern, 0 if none came.
+// The first visible window of the program but 'except' whose title matches pattern, 0 if
+// none came.
 unsigned long WaitForTitle(qint64 pid, const QString& pattern,
-                           std::chrono::milliseconds timeout = kPatience) {
+                           std::chrono::milliseconds timeout = kPatience,
+                           unsigned long except = 0) {
     const QRegularExpression wanted(pattern);
     unsigned long found = 0;
     ProcessEventsUntil(
@@ -152,7 +154,8 @@ unsigned long WaitForTitle(qint64 pid, const QString& pattern,
             const QString ids = xdo::Output(
                 {"search", "--onlyvisible", "--pid", QString::number(pid), "--name", "."});
             for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
-                if (!found && wanted.match(Title(id.toULong())).hasMatch())
+                if (!found && id.toULong() != except &&
+                    wanted.match(Title(id.toULong())).hasMatch())
                     found = id.toULong();
             return found != 0;
         },
@@ -267,6 +270,11 @@ TEST_P(TarselRulerWindows, AboutBoxOpensAboveTheInstrumentWithItsExactCaption) {
     ASSERT_NE(about, 0u) << "no About box";
     EXPECT_EQ(Title(about), "关于Tarsel桌面标尺");
     ExpectAboveAndVisible(about, "AboutAboveInstrument");
+    // The box with the frame a window manager put around it is in the middle of the screen.
+    const QRect frame = x.FrameGeometry(about);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1) << frame.x() << "," << frame.y();
+    EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1) << frame.x() << "," << frame.y();
     xdo::Key("Escape");
     ExpectClosed(about);
     Quit(onBody);
@@ -301,8 +309,9 @@ TEST_P(TarselRulerWindows, TheWaitingUpdateWindowIsAboveTheInstrument) {
     Start(OneInstrumentSettings("TProtractorRuler360", protractor), language);
     const QPoint onBody = protractor.topLeft() + QPoint(protractor.width() / 2, 30);
     OpenHelpMenuEntry(onBody, 3);
-    const unsigned long waiting = WaitForTitle(sandbox.Pid(), "^CheckForUpdateForm$");
-    ASSERT_NE(waiting, 0u) << "no waiting window, or not its exact caption";
+    const unsigned long waiting =
+        WaitForTitle(sandbox.Pid(), "^Tarsel桌面标尺$", kPatience, window);
+    ASSERT_NE(waiting, 0u) << "no waiting window, or not under the program's title";
     ProcessEventsUntil([&] {
         return display.StackingIndex(waiting) > display.StackingIndex(window) &&
                ScreenRect().contains(display.ClientRect(waiting));

@@ -69,6 +69,13 @@ TEST_F(CommonConstsSetup, DefaultEntryAndMissingFolderKeepTheReadOnlyFile) {
         SetupTranslator(Install.Program);
         EXPECT_TRUE(Translator->GetReadOnly()) << index;
     }
+    // An index that names a folder but is far too large (sparse, no disk taken) is not read.
+    Install.WriteIndex("[Language]\r\nLanguagePath=Deutsch\r\n");
+    Install.Root.WriteBytes("Languages/Deutsch/readme.txt", "");
+    fs::resize_file(Install.Root.File("Languages/Language.ini"), std::uintmax_t{1} << 30);
+    std::string folder;
+    GetLanguagePath(Install.Program, folder);
+    EXPECT_EQ(folder, Install.Root.File("bin/"));
 }
 
 TEST_F(CommonConstsSetup, NamedFolderGivesAWritableFileEvenBeforeItExists) {
@@ -116,7 +123,7 @@ private:
 } // namespace
 
 // In writable mode the language file is the translator's own work; a disk that is full
-// when the program ends must not cost it a line.
+// when the program ends must not cost it a line of it, and the failure is said once.
 TEST_F(CommonConstsSetup, AFullDiskLeavesTheLanguageFileAsItWas) {
     Install.WriteIndex("[Language]\r\nLanguagePath=Deutsch\r\n");
     const fs::path folder = Install.Root.Path() / "Languages/Deutsch";
@@ -136,8 +143,12 @@ TEST_F(CommonConstsSetup, AFullDiskLeavesTheLanguageFileAsItWas) {
     SetupTranslator(Install.Program);
     ASSERT_FALSE(Translator->GetReadOnly());
     Translator->WriteString("TAppStr", "AppTitle", "Lineal");
+    testing::internal::CaptureStderr();
     FinalizeSLLangUtils();
+    const std::string said = testing::internal::GetCapturedStderr();
     limit.reset();
+    EXPECT_TRUE(said.starts_with("The language file was not saved: ")) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_EQ(Install.Root.ReadBytes("Languages/Deutsch/TarselRuler.lng"), work)
         << (disk.Mounted() ? "on a full tmpfs" : "with a file size limit");
     for (const auto& entry : fs::directory_iterator(folder))
@@ -481,12 +492,14 @@ TEST_F(CommonConstsTest, AFileTooLargeToReadGivesTheDefaultsAndIsKeptBesideTheNe
     const std::string start = R"(<TTestSettings Transparent="42"/>)";
     WriteAll(File, start);
     fs::resize_file(File, kMaxXmlFileBytes + 1); // sparse: no disk taken
+    const struct stat oversized = StatOf(File);
     {
         auto settings = CreateAppInfo<TTestSettings>(File.string());
         EXPECT_EQ(settings->Transparent, 178);
     }
     const fs::path kept = File.string() + ".bad";
     ASSERT_EQ(fs::file_size(kept), kMaxXmlFileBytes + 1);
+    EXPECT_EQ(StatOf(kept).st_ino, oversized.st_ino) << "kept by a second name, not copied";
     std::ifstream copy(kept, std::ios::binary);
     std::string head(start.size(), '\0');
     copy.read(head.data(), static_cast<std::streamsize>(head.size()));
@@ -538,7 +551,8 @@ TEST_F(CommonConstsTest, FilesLeftAloneOnPurposeAreSilentAFailedSaveSaysWhy) {
         }
         const std::string said = testing::internal::GetCapturedStderr();
         if (row.saysWhy) {
-            EXPECT_TRUE(said.starts_with("The settings were not saved: ")) << said;
+            // A folder cannot be read either; it is said once, at the load.
+            EXPECT_TRUE(said.starts_with("The settings file was not read: ")) << said;
             EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         } else {
             EXPECT_EQ(said, "");
@@ -574,4 +588,112 @@ TEST_F(CommonConstsTest, TwoCopiesEachWriteTheWholeFileAndTheLastOneWins) {
     TTestSettings reread(File.string());
     reread.Load();
     EXPECT_EQ(reread.Transparent, 1);
+}
+
+// Files the program cannot read, or cannot keep or write back, are left as they were and
+// cost at most one line that names the real reason; the save itself never suffers from
+// the ".bad" copy.
+TEST_F(CommonConstsTest, FilesThatCannotBeReadOrKeptLoseNothingAndSayWhyOnce) {
+    const fs::path bad = File.string() + ".bad";
+    const std::string saved = R"(<TTestSettings MouseSnap="1" Transparent="42" Zoom="3"/>)";
+    struct Row {
+        const char* proves;
+        std::function<bool()> make; // false: not possible here
+        const char* says;           // the line's start and its reason; empty: silent
+        const char* reason;
+        bool fileKept;                  // else it holds the settings saved
+        std::optional<std::string> bad; // what the ".bad" holds afterwards
+        bool asOrdinaryUser = false;
+    };
+    const Row rows[] = {
+        {"a file the user may write but not read",
+         [&] {
+             WriteAll(File, saved);
+             fs::permissions(File, fs::perms::owner_write);
+             const TOrdinaryUser user;
+             return ::chown(File.c_str(), user.Uid, user.Gid) == 0 || ::geteuid() != 0;
+         },
+         "The settings file was not read: ", "Permission denied", true, std::nullopt, true},
+        {"a loop of symbolic links",
+         [&] {
+             fs::create_symlink("loop.ini", File);
+             fs::create_symlink(File.filename(), Folder / "loop.ini");
+             return true;
+         },
+         "The settings file was not read: ", "Too many levels of symbolic links", true,
+         std::nullopt},
+        {"text with no settings in it, kept",
+         [&] {
+             WriteAll(File, "hello world");
+             return true;
+         },
+         "", "", false, "hello world"},
+        {"a \".bad\" marked read-only stays and the save goes on",
+         [&] {
+             WriteAll(File, "hello world");
+             WriteAll(bad, "older");
+             fs::permissions(bad, fs::perms::owner_read);
+             return true;
+         },
+         "", "", false, "older"},
+        {"a \".bad\" that cannot be written: said, and the save goes on",
+         [&] {
+             WriteAll(File, "<TTestSettings Zoom=\"x\"/>");
+             return fs::create_directory(bad);
+         },
+         "The unreadable settings file was not kept: ", "Is a directory", false, std::nullopt},
+        {"a read-only file system",
+         [&] {
+             if (::mount("tmpfs", Folder.c_str(), "tmpfs", 0, "size=1m") != 0)
+                 return false;
+             WriteAll(File, saved);
+             return ::mount(nullptr, Folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+         },
+         "The settings were not saved: ", "Read-only file system", true, std::nullopt},
+    };
+    std::string notSetUp;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.proves);
+        fs::remove_all(Folder);
+        fs::create_directories(Folder);
+        if (!row.make()) {
+            ::umount2(Folder.c_str(), MNT_DETACH);
+            notSetUp += std::string(row.proves) + "; ";
+            continue;
+        }
+        const struct stat before = StatOf(File);
+        const std::string content = fs::is_symlink(File) ? "" : ReadAll(File);
+        auto run = [&] {
+            CreateAppInfo<TTestSettings>(File.string())->Transparent = 1;
+            return 0;
+        };
+        testing::internal::CaptureStderr();
+        if (row.asOrdinaryUser)
+            EXPECT_EQ(RunAsOrdinaryUser(run), 0);
+        else
+            run();
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (*row.says == '\0') {
+            EXPECT_EQ(said, "");
+        } else {
+            EXPECT_TRUE(said.starts_with(row.says)) << said;
+            EXPECT_NE(said.find(row.reason), std::string::npos) << said;
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        }
+        if (row.fileKept) {
+            EXPECT_EQ(StatOf(File).st_ino, before.st_ino);
+            EXPECT_EQ(fs::is_symlink(File) ? "" : ReadAll(File), content);
+        } else {
+            TTestSettings reread(File.string());
+            reread.Load();
+            EXPECT_EQ(reread.Transparent, 1) << "the settings were saved";
+        }
+        if (row.bad)
+            EXPECT_EQ(ReadAll(bad), *row.bad);
+        else if (!fs::is_directory(bad))
+            EXPECT_FALSE(fs::exists(bad));
+        ::umount2(Folder.c_str(), MNT_DETACH);
+    }
+    if (!notSetUp.empty())
+        GTEST_SKIP() << "not possible for this user: " << notSetUp;
 }

@@ -1,12 +1,16 @@
 // Real message boxes on the X display: a timer inspects the box once it is up and
-// answers it with a real key press or a click.
+// answers it with a real key press or a click. Screenshots are left in
+// TARSEL_TEST_ARTIFACTS.
 #include "foundation/SLVclUtils.h"
 
+#include "support/Waiting.h"
+#include "support/XClient.h"
 #include "support/XdoTool.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -103,3 +107,80 @@ TEST(SLVclfnBoxes, PlainBoxFollowsTheFlags) {
     EXPECT_EQ(seen.Buttons, (std::vector{QMessageBox::Ok, QMessageBox::Cancel}));
     EXPECT_EQ(seen.Default, QMessageBox::Cancel);
 }
+
+// --- Where a box opens: centred on the primary monitor once it knows its size, and
+// never larger than the monitor's work area, whatever the text ---
+
+namespace {
+struct TBoxTextCase {
+    const char* Name;
+    QString Text;
+};
+
+int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& match) {
+    int count = 0;
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += match(image.pixelColor(x, y));
+    return count;
+}
+
+bool IsDark(QColor c) {
+    return c.lightness() < 100;
+}
+
+class SLVclfnBoxPlacement : public testing::TestWithParam<TBoxTextCase> {};
+} // namespace
+
+// The OK button is clicked with the real pointer where the screen shows it.
+TEST_P(SLVclfnBoxPlacement, BoxIsCentredOnThePrimaryMonitorWithItsButtonOnTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const TXClient x;
+    QRect frame, client, button;
+    QImage shot;
+    TSeenBox seen;
+    WhenBoxShows(seen, [&](QMessageBox* box) {
+        const QAbstractButton* ok = box->button(QMessageBox::Ok);
+        button = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        // Drawn once the button shows its caption.
+        ProcessEventsUntil([&] {
+            shot = x.GrabScreen();
+            return CountPixels(shot, button, IsDark) > 10;
+        });
+        frame = x.FrameGeometry(box->winId());
+        client = x.WindowGeometry(box->winId());
+        shot.copy(frame.adjusted(-10, -10, 10, 10))
+            .save(QString(TARSEL_TEST_ARTIFACTS "/BoxPlacement") + GetParam().Name + ".png");
+        xdo::Click(button.center());
+    });
+    bool clickMissed = false;
+    const QObject testScope; // the timer goes with the test
+    QTimer::singleShot(kPatience.count(), &testScope, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            clickMissed = modal->close();
+    });
+    TSLVclfn::ShowPrompt(GetParam().Text.toStdString());
+    ASSERT_FALSE(frame.isEmpty()) << "no box";
+    EXPECT_TRUE(area.contains(frame)) << "wholly on the screen";
+    EXPECT_LE(std::abs(frame.center().x() - area.center().x()), 1) << frame.x() << "," << frame.y();
+    EXPECT_LE(std::abs(frame.center().y() - area.center().y()), 1) << frame.x() << "," << frame.y();
+    EXPECT_FALSE(clickMissed) << "the click on the button did not answer the box";
+    EXPECT_GT(CountPixels(shot, button, IsDark), 10) << "the button shows its caption";
+    const QRect rightMargin(client.right() - 5, client.top(), 6, client.height());
+    EXPECT_EQ(CountPixels(shot, rightMargin, IsDark), 0) << "the text is cut at the box's edge";
+    EXPECT_GT(CountPixels(shot, frame, [](QColor c) { return c.lightness() > 160; }),
+              frame.width() * frame.height() / 2)
+        << "the box is drawn";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SLVclfnBoxPlacement,
+    testing::Values(
+        // A notice the width of a few lines, which the box wraps as it shows.
+        TBoxTextCase{"WrappedNotice",
+                     "The update service is closed for maintenance tonight. Please check "
+                     "again tomorrow, or download the newest version from our web site now."},
+        TBoxTextCase{"ThousandLines", QString("a line\n").repeated(999)},
+        TBoxTextCase{"LongWord", QString(999, 'W')}),
+    [](const testing::TestParamInfo<TBoxTextCase>& info) { return info.param.Name; });

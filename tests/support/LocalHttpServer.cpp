@@ -215,9 +215,15 @@ void TLocalHttpServer::Answer(int connection) {
         return;
     }
     if (silent) {
-        // Keep the connection open and say nothing until the test ends.
-        while (!FStopping)
-            usleep(kPollMs * 1000);
+        // Keep the connection open and say nothing until the client goes or the test ends.
+        ++FWaitingClients;
+        char ignored[256];
+        while (!FStopping) {
+            pollfd waiting{connection, POLLIN, 0};
+            if (poll(&waiting, 1, kPollMs) > 0 && recv(connection, ignored, sizeof ignored, 0) <= 0)
+                break;
+        }
+        --FWaitingClients;
         return;
     }
     SendAll(connection, reply);

@@ -31,6 +31,8 @@ public:
                std::string contentType = "text/html", std::string extraHeaders = {});
     // From now on read requests but never answer them (until the server stops).
     void NeverAnswer();
+    // How many of those unanswered requests' clients still wait, their connection open.
+    int WaitingClients() const { return FWaitingClients; }
     // The reply to every following request: 200 with a body of bodyBytes bytes "x" sent
     // as it is read (Content-Length announced, or none and "Connection: close"), or with
     // chunked transfer coding that never ends when bodyBytes is 0. Sending stops when the
@@ -66,6 +68,7 @@ private:
     std::size_t FLongBodyBytes = 0;
     TBodyLength FLongLength = TBodyLength::Announced;
     std::atomic<std::size_t> FLongBytesSent{0};
+    std::atomic<int> FWaitingClients{0};
     std::vector<TRecordedRequest> FRequests;
     std::thread FThread;
 };

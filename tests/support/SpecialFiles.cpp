@@ -19,10 +19,12 @@ bool MakeFifo(const std::string& path) {
 }
 
 bool MakeSocketFile(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (fd < 0 || path.size() >= sizeof address.sun_path)
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
         return false;
     path.copy(address.sun_path, path.size());
     const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;

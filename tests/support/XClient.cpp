@@ -85,6 +85,21 @@ QRect TXClient::WindowGeometry(unsigned long window) const {
     return QRect(x, y, attributes.width, attributes.height);
 }
 
+QRect TXClient::FrameGeometry(unsigned long window) const {
+    Window top = window;
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(FDisplay, top, &root, &parent, &children, &count))
+            return {};
+        if (children)
+            XFree(children);
+        if (parent == root || parent == 0)
+            return WindowGeometry(top);
+        top = parent;
+    }
+}
+
 QRegion TXClient::WindowShape(unsigned long window) const {
     const QRect geometry = WindowGeometry(window);
     int count = 0, ordering = 0;

@@ -32,6 +32,9 @@ public:
     // shape of its own.
     QRegion WindowShape(unsigned long window) const;
     QRect WindowGeometry(unsigned long window) const;
+    // Where the window is with the frame a window manager put around it: the rectangle of
+    // its top-level ancestor (the window itself without a window manager).
+    QRect FrameGeometry(unsigned long window) const;
     // Whether the window has a shape of its own that cuts part of it away, as the program's
     // desktop-wide window has from the moment it shows its instrument.
     bool IsCutToShape(unsigned long window) const;

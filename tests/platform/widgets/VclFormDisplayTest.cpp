@@ -1,10 +1,12 @@
 // A window's title as another X client reads it: the window system gets no more of a
-// caption than it accepts, while the program keeps the whole text.
+// caption than it accepts, while the program keeps the whole text. Waiting for a window to
+// be drawn ends with the program.
 #include "platform/widgets/VclForm.h"
 #include "platform/widgets/WindowTitle.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -64,4 +66,24 @@ TEST(VclFormDisplay, AHugeCaptionReachesTheWindowSystemCutAndStaysWholeInTheProg
     form->SetCaption("标尺");
     ProcessEventsFor(100);
     EXPECT_EQ(WindowName(window), std::optional<std::string>("标尺"));
+}
+
+// A program that is ending (a termination signal ended its event loops) no longer waits
+// for a window to be drawn.
+TEST(VclFormDisplay, WaitingForAWindowToBeDrawnEndsWithTheProgram) {
+    auto form = NewComponent<TForm>(nullptr);
+    form->SetBounds(10, 10, 200, 100);
+    constexpr int kBoundMs = 20000;
+    std::optional<bool> drawn;
+    QElapsedTimer clock;
+    QTimer::singleShot(0, [&] {
+        form->Show();
+        QCoreApplication::exit(0);
+        clock.start();
+        drawn = form->WaitUntilDrawn(kBoundMs);
+    });
+    QApplication::exec();
+    ASSERT_TRUE(drawn.has_value());
+    EXPECT_FALSE(*drawn);
+    EXPECT_LT(clock.elapsed(), kBoundMs / 2) << "it waited for its bound";
 }
