@@ -6,7 +6,6 @@
 #include "platform/system/TextFileEncoding.h"
 #include "platform/system/TextRules.h"
 
-#include <QString>
 #include <charconv>
 #include <climits>
 #include <cstdint>
