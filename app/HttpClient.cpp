@@ -104,7 +104,7 @@ size_t ReadHeaderLine(char* data, size_t size, size_t count, void* user) noexcep
 
 // The charset parameter of a Content-Type value, lower case, empty when none is named.
 QByteArray CharsetOf(const std::string& contentType) {
-    const QByteArray value = QByteArray::fromStdString(contentType).toLower();
+    const QByteArray value = QByteArray::fromStdString(platform::LowerCaseAscii(contentType));
     const qsizetype at = value.indexOf("charset=");
     if (at < 0)
         return {};

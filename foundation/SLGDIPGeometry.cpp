@@ -268,20 +268,20 @@ double TSLLineF::PointParam(const TGPPointF& point) const {
 }
 
 void TSLLineF::PointAtDistance(double distance, TGPPointF& point) const {
+    point = PointAtDistance(distance);
+}
+
+TGPPointF TSLLineF::PointAtDistance(double distance) const {
     const TGPPointF o = GetOrigin();
-    if (SameValue(static_cast<long double>(distance), 0.0L)) {
-        point = o;
-        return;
-    }
+    if (SameValue(static_cast<long double>(distance), 0.0L))
+        return o;
     const double length = GetLength();
-    if (SameValue(static_cast<long double>(length), 0.0L)) {
-        point = {0.0f, 0.0f};
-        return;
-    }
+    if (SameValue(static_cast<long double>(length), 0.0L))
+        return {0.0f, 0.0f};
     const TGPPointF d = GetDirection();
     const double ratio = distance / length;
-    point = {static_cast<float>((static_cast<double>(d.X) - o.X) * ratio + o.X),
-             static_cast<float>((static_cast<double>(d.Y) - o.Y) * ratio + o.Y)};
+    return {static_cast<float>((static_cast<double>(d.X) - o.X) * ratio + o.X),
+            static_cast<float>((static_cast<double>(d.Y) - o.Y) * ratio + o.Y)};
 }
 
 bool TSLLineF::ContainsPoint(const TGPPointF& point) const {

@@ -121,6 +121,7 @@ public:
     // The point at distance (negative: away from D) from O along the line; O itself for a
     // distance 0, and (0, 0) on a line of zero length.
     void PointAtDistance(double distance, TGPPointF& point) const;
+    TGPPointF PointAtDistance(double distance) const;
     // The scaled equation holds within 0.001 at point.
     bool ContainsPoint(const TGPPointF& point) const;
 

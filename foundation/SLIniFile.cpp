@@ -6,7 +6,6 @@
 #include "platform/system/TextFileEncoding.h"
 #include "platform/system/TextRules.h"
 
-#include <QString>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -17,8 +16,9 @@
 namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 
+// Sections and keys are found in either case, as people write them in their own language.
 std::string Fold(const std::string& name) {
-    return QString::fromStdString(name).toCaseFolded().toStdString();
+    return platform::FoldCaseUnicode(name);
 }
 
 // A raw line break inside a name or a value would split its line in the file and

@@ -50,7 +50,7 @@ int TSLStrfn::IndexOfStr(const std::string& text, const std::vector<std::string>
 }
 
 std::string TSLStrfn::NewGuidString() {
-    return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toStdString();
+    return platform::UpperCaseAscii(QUuid::createUuid().toString(QUuid::WithBraces).toStdString());
 }
 
 // --- Saved objects -------------------------------------------------------------------------------

@@ -13,13 +13,6 @@
 
 namespace {
 
-// The point at distance (pixels) from a line's origin towards its direction point.
-TGPPointF PointAt(const TSLLineF& line, double distance) {
-    TGPPointF point;
-    line.PointAtDistance(distance, point);
-    return point;
-}
-
 constexpr float kDefaultSide = 500.0f;
 constexpr int kMinSide = 300;
 constexpr float kResizeHandleInset = 72.0f; // from the rim, on the horizontal diameter
@@ -302,7 +295,7 @@ TGPPointF TProtractorRuler::SnapPoint(const TGPPointF& P) const {
     TSLSegmentF ray;
     ray.SetOrigin(centre);
     ray.SetDirection(P);
-    ray.SetDirection(PointAt(ray, kSnapRayLength));
+    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
 
     if (IsHalfCircle) {
         const long double halfChord = radius * std::cos(DegreesToRadians(kChordDegrees));
@@ -314,7 +307,7 @@ TGPPointF TProtractorRuler::SnapPoint(const TGPPointF& P) const {
         if (chord.Intersect(ray, crossing) && ray.IsOnSegment(crossing))
             return {P.X, chordY + kSnapGap}; // straight down (or up) onto the chord
     }
-    return PointAt(ray, radius + kSnapGap);
+    return ray.PointAtDistance(radius + kSnapGap);
 }
 
 // ---------------------------------------------------------------------------------------

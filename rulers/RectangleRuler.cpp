@@ -15,13 +15,6 @@
 
 namespace {
 
-// The point at distance (pixels) from a line's origin towards its direction point.
-TGPPointF PointAt(const TSLLineF& line, double distance) {
-    TGPPointF point;
-    line.PointAtDistance(distance, point);
-    return point;
-}
-
 // One inch is 2.54 cm; the scale uses the rounded 39.37 inches per metre.
 constexpr long double kInchesPerMeter = 39.37L;
 constexpr long double kCentimetersPerMeter = 100.0L;
@@ -207,7 +200,7 @@ TGPPointF TRectangleRuler::SnapPoint(const TGPPointF& P) const {
     TSLSegmentF ray;
     ray.SetOrigin({Width / 2, Height / 2});
     ray.SetDirection(P);
-    ray.SetDirection(PointAt(ray, kSnapRayLength));
+    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
 
     struct TEdge {
         TGPPointF From, To;

@@ -12,13 +12,6 @@
 
 namespace {
 
-// The point at distance (pixels) from a line's origin towards its direction point.
-TGPPointF PointAt(const TSLLineF& line, double distance) {
-    TGPPointF point;
-    line.PointAtDistance(distance, point);
-    return point;
-}
-
 constexpr float kDefaultWidth = 500.0f;
 constexpr float kDefaultHeight = 250.0f;
 constexpr int kMinWidth = 200;
@@ -42,7 +35,7 @@ TGPPointF PointTowards(const TGPPointF& from, const TGPPointF& to, double distan
     TSLSegmentF segment;
     segment.SetOrigin(from);
     segment.SetDirection(to);
-    return PointAt(segment, distance);
+    return segment.PointAtDistance(distance);
 }
 
 } // namespace
@@ -162,7 +155,7 @@ TGPPointF TTriangleRuler::SnapPoint(const TGPPointF& P) const {
     const TGPPointF centre = ray.GetMidPoint();
     ray.SetOrigin(centre);
     ray.SetDirection(P);
-    ray.SetDirection(PointAt(ray, kSnapRayLength));
+    ray.SetDirection(ray.PointAtDistance(kSnapRayLength));
 
     // The legs drop P at right angles to 2 px outside them; the hypotenuse moves it
     // along the ray to 2 px beyond. Each corner belongs to the side that ends there.
@@ -175,7 +168,7 @@ TGPPointF TTriangleRuler::SnapPoint(const TGPPointF& P) const {
     side.SetOrigin({Width, 0});
     side.SetDirection({0, Height});
     if (side.Intersect(ray, crossing) && ray.IsOnSegment(crossing))
-        return PointAt(ray, TSLGDIPfn::Distance(centre, crossing) + kSnapGap);
+        return ray.PointAtDistance(TSLGDIPfn::Distance(centre, crossing) + kSnapGap);
     side.SetOrigin({0, Height});
     side.SetDirection({0, 0});
     if (side.Intersect(ray, crossing) && ray.IsOnSegment(crossing))

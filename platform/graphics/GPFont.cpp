@@ -50,16 +50,18 @@ QStringList InstalledFamilies() {
     return names;
 }
 
-QString InstalledFamily(const QString& name) {
-    for (const QString& family : InstalledFamilies())
-        if (family.compare(name, Qt::CaseInsensitive) == 0)
-            return family;
+// Family names are matched in Unicode case, as people write them.
+std::string InstalledFamily(const std::string& name) {
+    for (const QString& family : InstalledFamilies()) {
+        std::string installed = family.toStdString();
+        if (platform::SameTextUnicode(installed, name))
+            return installed;
+    }
     return {};
 }
 } // namespace
 
-TGPFontFamily::TGPFontFamily(const std::string& name)
-    : FName(InstalledFamily(QString::fromStdString(name)).toStdString()) {}
+TGPFontFamily::TGPFontFamily(const std::string& name) : FName(InstalledFamily(name)) {}
 
 TGPFontFamily TGPFontFamily::Substitute(const std::string& name) {
     QFont font(QString::fromStdString(name));

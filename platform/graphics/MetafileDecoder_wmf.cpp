@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 constexpr unsigned kDotsPerInch = 96;
@@ -162,9 +163,12 @@ QImage DecodeWindowsMetafile(const QByteArray& bytes) {
     device->bbox = bounds;
     device->width = width;
     device->height = height;
-    // Drawing calls that would keep the renderer busy beyond its budget are refused: the
-    // play then stops and the metafile decodes as nothing.
+    // A picture too large for the renderer's budget is never created; drawing calls that
+    // would keep the renderer busy beyond what is left are refused: the play then stops and
+    // the metafile decodes as nothing.
     const platform::TMetafileRenderBudget budget(session.API, bounds, width, height);
+    if (budget.Exceeded())
+        return QImage();
     if (wmf_play(session.API, 0, &bounds) != wmf_E_None || budget.Exceeded() || png.empty())
         return QImage();
     // Read back within the program's picture limits, not Qt's smaller default allocation
@@ -173,6 +177,7 @@ QImage DecodeWindowsMetafile(const QByteArray& bytes) {
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "PNG");
-    const QImage image = platform::ReadPictureWithinLimits(reader);
-    return image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
+    QImage image = platform::ReadPictureWithinLimits(reader);
+    // Converted in place where Qt can (an opaque picture): no second copy of a large picture.
+    return image.isNull() ? QImage() : std::move(image).convertToFormat(QImage::Format_ARGB32);
 }

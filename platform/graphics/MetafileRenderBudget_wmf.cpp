@@ -192,6 +192,8 @@ TMetafileRenderBudget::TMetafileRenderBudget(wmfAPI* api, const wmfD_Rect& bound
     // that has extent can be afforded.
     FScaleX = FWidth / double(bounds.BR.x - bounds.TL.x);
     FScaleY = FHeight / double(bounds.BR.y - bounds.TL.y);
+    FLeft -= kPicturePixelWork * PictureArea();
+    FExceeded = FLeft <= 0; // a picture that leaves nothing for its drawing would stay blank
     auto* calls = static_cast<wmfFunctionReference*>(api->function_reference);
     FRenderer = *calls;
     api->user_data = this;

@@ -8,6 +8,11 @@
 // player makes into the renderer is first priced in the pixels it will touch, and once the
 // metafile's total passes kMaxRenderedPixelWork the call and all after it are dropped and
 // the play stops with an error, so the metafile decodes as nothing.
+//
+// The picture's own pixels cost time before and after any drawing: the renderer creates and
+// clears them, encodes them as PNG, and the PNG is decoded again. That work is taken from the
+// same budget when the budget is set up, so a picture too large to afford is refused before
+// the play, and a large one leaves less room for drawing.
 
 #include <libwmf/api.h>
 #include <libwmf/ipa.h>
@@ -18,6 +23,11 @@ namespace platform {
 // step. About a second of rendering: a typical drawing touches each pixel of its picture a
 // few times, a 4096 x 4096 picture could be filled over and over eight times.
 inline constexpr double kMaxRenderedPixelWork = 128.0 * 1024 * 1024;
+// What each pixel of the picture itself costs, in pixels touched: created and cleared, then
+// handed over (encoded and decoded again). A picture of 34 Mi pixels (16384 x 2100, about as
+// large as the picture limits allow) still leaves room for filling it whole; one of 64 Mi
+// pixels (8192 x 8192) is refused.
+inline constexpr double kPicturePixelWork = 2.0;
 
 class TMetafileRenderBudget {
 public:
@@ -28,7 +38,8 @@ public:
     TMetafileRenderBudget(const TMetafileRenderBudget&) = delete;
     TMetafileRenderBudget& operator=(const TMetafileRenderBudget&) = delete;
 
-    // Whether a drawing call was refused: the picture is then incomplete.
+    // Whether the picture could not be afforded or a drawing call was refused: the picture
+    // is then incomplete.
     bool Exceeded() const { return FExceeded; }
 
     // Used by the calls that stand in for the renderer's own.

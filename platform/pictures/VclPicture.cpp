@@ -4,6 +4,7 @@
 #include "platform/graphics/MetafileDecoder.h"
 #include "platform/graphics/PictureLimits.h"
 #include "platform/pictures/VclPictureQt.h"
+#include "platform/system/TextRules.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -185,8 +186,9 @@ std::unique_ptr<TGPBitmap> TMetafile::Rendered() const {
 
 bool TPicture::LoadFromFile(const std::string& fileName) {
     FGraphic.reset();
-    const QByteArray suffix =
-        QFileInfo(QString::fromStdString(fileName)).suffix().toLower().toLatin1();
+    // Image format names are ASCII, and a file's extension is matched in ASCII case.
+    const QByteArray suffix = QByteArray::fromStdString(platform::LowerCaseAscii(
+        QFileInfo(QString::fromStdString(fileName)).suffix().toStdString()));
     if (suffix.isEmpty() || !QImageReader::supportedImageFormats().contains(suffix))
         return false;
     QImageReader reader(QString::fromStdString(fileName), suffix);

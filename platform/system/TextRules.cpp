@@ -10,6 +10,10 @@ char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -35,12 +39,21 @@ std::string UpperCaseAscii(std::string text) {
     return text;
 }
 
+std::string LowerCaseAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), LowerAscii);
+    return text;
+}
+
 bool SameTextUnicode(std::string_view a, std::string_view b) {
     return CompareTextUnicode(a, b) == 0;
 }
 
 int CompareTextUnicode(std::string_view a, std::string_view b) {
     return FromUtf8(a).compare(FromUtf8(b), Qt::CaseInsensitive);
+}
+
+std::string FoldCaseUnicode(std::string_view text) {
+    return FromUtf8(text).toCaseFolded().toStdString();
 }
 
 std::string_view TrimBlanks(std::string_view text) {

@@ -17,10 +17,13 @@ bool SameTextAscii(std::string_view a, std::string_view b);
 // upper-cased: digits (0x30..) before letters (0x41..), "_" (0x5F) after them.
 int CompareTextAscii(std::string_view a, std::string_view b);
 std::string UpperCaseAscii(std::string text);
+std::string LowerCaseAscii(std::string text);
 
 bool SameTextUnicode(std::string_view a, std::string_view b);
 // Negative, zero or positive as a sorts before, with or after b.
 int CompareTextUnicode(std::string_view a, std::string_view b);
+// The one spelling of all the names that SameTextUnicode holds alike, for keys of a lookup.
+std::string FoldCaseUnicode(std::string_view text);
 
 // Without the blanks and control characters (every byte up to ' ') at either end, as
 // hand-edited INI files are read.

@@ -238,6 +238,7 @@ TEST(SLLineF, PointAtDistance) {
         TGPPointF point(-99, -99);
         TSLLineF(row.o, row.d).PointAtDistance(row.distance, point);
         ExpectPoint(point, row.expected);
+        ExpectPoint(TSLLineF(row.o, row.d).PointAtDistance(row.distance), row.expected);
     }
 }
 

@@ -638,6 +638,9 @@ TEST_F(ImageFiles, MetafilesAskingTheRendererForEndlessWorkShowTheDesktopIcon) {
         {"repeated-fills.wmf", RectanglesWmf(3000, 0, 4000, 3000, 96)},
         // The bounding box drawn backwards is still 4000 x 3000 pixels.
         {"backward-box.wmf", RectanglesWmf(1, 40, -4000, -3000, 96)},
+        // Within the picture limits, but creating, encoding and decoding 64 Mi pixels leaves
+        // nothing for the drawing: refused before the picture is made.
+        {"huge-picture.wmf", RedRectangleWmf(8192, 8192, 96)},
     });
 }
 

@@ -31,12 +31,6 @@ struct TWritableLanguage {
     }
 };
 
-TSLMemIniFile ParsedText(const std::string& text) {
-    TSLMemIniFile ini("");
-    ini.SetText(text);
-    return ini;
-}
-
 class TTBXSeparatorItem : public TComponent {
 public:
     using TComponent::TComponent;

@@ -22,6 +22,8 @@ TEST(TextRules, AsciiCaseFoldsOnlyTheLatinLettersAndUnicodeCaseFoldsTheRest) {
     EXPECT_LT(platform::CompareTextAscii("AZ", "a_"), 0);
     EXPECT_EQ(platform::CompareTextAscii("Angle", "ANGLE"), 0);
     EXPECT_EQ(platform::UpperCaseAscii(".mpeg"), ".MPEG");
+    EXPECT_EQ(platform::LowerCaseAscii("Charset=UTF-8 Ä"), "charset=utf-8 Ä");
+    EXPECT_EQ(platform::FoldCaseUnicode("Ärger"), platform::FoldCaseUnicode("äRGER"));
 }
 
 TEST(TextRules, ReplaceAllNeverReplacesWhatItBroughtIn) {
