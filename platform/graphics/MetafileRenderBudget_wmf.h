@@ -24,10 +24,11 @@ namespace platform {
 // few times, a 4096 x 4096 picture could be filled over and over eight times.
 inline constexpr double kMaxRenderedPixelWork = 128.0 * 1024 * 1024;
 // What each pixel of the picture itself costs, in pixels touched: created and cleared, then
-// handed over (encoded and decoded again). A picture of 34 Mi pixels (16384 x 2100, about as
-// large as the picture limits allow) still leaves room for filling it whole; one of 64 Mi
-// pixels (8192 x 8192) is refused.
-inline constexpr double kPicturePixelWork = 2.0;
+// handed over, encoded as PNG and decoded again, which takes about twelve times as long as
+// touching it once (3 s for a picture of 34 Mi pixels). So a picture of up to about 9 Mi
+// pixels (4096 x 2304) can still be filled whole, and one of 34 Mi pixels (16384 x 2100,
+// about as large as the picture limits allow) is refused before it is made.
+inline constexpr double kPicturePixelWork = 12.0;
 
 class TMetafileRenderBudget {
 public:
