@@ -41,16 +41,6 @@ QImage GrabScreen() {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
 }
 
-// Pixels of image inside rect that match.
-int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& match) {
-    int count = 0;
-    const QRect area = rect & image.rect();
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += match(image.pixelColor(x, y));
-    return count;
-}
-
 bool IsBody(QColor c) {
     return std::abs(c.red() - kBody.red()) < 8 && std::abs(c.green() - kBody.green()) < 8 &&
            std::abs(c.blue() - kBody.blue()) < 8;

@@ -117,15 +117,6 @@ struct TBoxTextCase {
     QString Text;
 };
 
-int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& match) {
-    int count = 0;
-    const QRect area = rect & image.rect();
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += match(image.pixelColor(x, y));
-    return count;
-}
-
 bool IsDark(QColor c) {
     return c.lightness() < 100;
 }

@@ -142,3 +142,12 @@ void TXClient::Key(const QString& keys) const {
         XTestFakeKeyEvent(FDisplay, *code, False, CurrentTime);
     XSync(FDisplay, False);
 }
+
+int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& match) {
+    int count = 0;
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += match(image.pixelColor(x, y));
+    return count;
+}

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 struct _XDisplay;
@@ -49,3 +50,6 @@ public:
 private:
     _XDisplay* FDisplay = nullptr;
 };
+
+// Pixels of image inside rect that match.
+int CountPixels(const QImage& image, const QRect& rect, const std::function<bool(QColor)>& match);
