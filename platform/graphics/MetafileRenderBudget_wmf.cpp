@@ -183,6 +183,18 @@ void Priced(wmfAPI* api, Info* info) {
         render(api, info);
 }
 
+// libwmf's text drawing reads through a null glyph bitmap for a font stretched far wider
+// than it is high (a damaged font record: 23553 units wide for 20 high, or 30 times wider
+// than high already), so such a text is left out and the rest of the metafile plays on. Real
+// fonts, condensed or expanded, stay within a few times their height.
+constexpr double kMostFontStretch = 16;
+
+void DrawTextOfSoundFont(wmfAPI* api, wmfDrawText_t* text) {
+    if (!(text->font_ratio <= kMostFontStretch))
+        return;
+    Priced<wmfDrawText_t, &wmfFunctionReference::draw_text, TextPrice>(api, text);
+}
+
 } // namespace
 
 TMetafileRenderBudget::TMetafileRenderBudget(wmfAPI* api, const wmfD_Rect& bounds, unsigned width,
@@ -213,7 +225,7 @@ TMetafileRenderBudget::TMetafileRenderBudget(wmfAPI* api, const wmfD_Rect& bound
         Priced<wmfDrawRectangle_t, &wmfFunctionReference::draw_rectangle, RectanglePrice>;
     calls->rop_draw = Priced<wmfROP_Draw_t, &wmfFunctionReference::rop_draw, RopPrice>;
     calls->bmp_draw = Priced<wmfBMP_Draw_t, &wmfFunctionReference::bmp_draw, BitmapPrice>;
-    calls->draw_text = Priced<wmfDrawText_t, &wmfFunctionReference::draw_text, TextPrice>;
+    calls->draw_text = DrawTextOfSoundFont;
     calls->region_frame =
         Priced<wmfPolyRectangle_t, &wmfFunctionReference::region_frame, RegionPrice>;
     calls->region_paint =
